@@ -1,0 +1,55 @@
+# Two commands set everything up on a fresh Debian 12 machine:
+#   make run   - install what is missing, build, start Tankometer
+#   make test  - the same set-up, build, run every test headless
+.PHONY: run test deps configure build bench screenshots format asan clean
+
+BUILD ?= build
+BUILD_TYPE ?= Release
+JOBS ?= $(shell nproc)
+PACKAGES := cmake ninja-build g++ qt6-base-dev qt6-base-dev-tools qt6-svg-dev libsqlite3-dev \
+            fonts-dejavu-core fonts-liberation2
+SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
+
+deps:
+	@missing=""; for p in $(PACKAGES); do \
+	  dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q "install ok installed" || missing="$$missing $$p"; \
+	done; \
+	if [ -n "$$missing" ]; then \
+	  echo "Installing:$$missing"; \
+	  $(SUDO) apt-get update -qq && DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq $$missing; \
+	fi
+
+configure: deps
+	@cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) $(CMAKE_ARGS) > /dev/null
+
+build: configure
+	@cmake --build $(BUILD) -j $(JOBS)
+
+run: build
+	@if [ -z "$$DISPLAY$$WAYLAND_DISPLAY" ] && [ -z "$$QT_QPA_PLATFORM" ]; then \
+	  echo "tankometer: no display found (neither DISPLAY nor WAYLAND_DISPLAY is set); start it from a desktop session." >&2; \
+	  exit 1; \
+	fi
+	@$(BUILD)/tankometer
+
+test: build
+	@cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+
+# The tests once more under AddressSanitizer and UndefinedBehaviorSanitizer.
+asan:
+	@$(MAKE) --no-print-directory test BUILD=build-asan BUILD_TYPE=Debug CMAKE_ARGS=-DTANKO_SANITIZE=ON
+
+bench: build
+	@cmake --build $(BUILD) --target tanko_bench
+	@QT_QPA_PLATFORM=offscreen $(BUILD)/benchmarks/tanko_bench
+
+screenshots: build
+	@cmake --build $(BUILD) --target tanko_screenshots
+	@QT_QPA_PLATFORM=offscreen $(BUILD)/tools/tanko_screenshots $(BUILD)/screenshots
+	@echo "Screenshots in $(BUILD)/screenshots"
+
+format:
+	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+clean:
+	@rm -rf build build-asan

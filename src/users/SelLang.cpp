@@ -1,0 +1,53 @@
+#include "frame/Form1.h"
+
+#include "frame/StringTable.h"
+#include "ui_Form1.h"
+
+#include <QStatusBar>
+
+// Every language-dependent caption and tooltip of the main window, and the
+// display of the current currency.
+void Form1::SelLang()
+{
+    ui->Frame1->setTitle(LocalizedText(132));
+    ui->Frame2->setTitle(LocalizedText(135));
+    ui->Frame1->setToolTip(LocalizedText(201));
+    ui->Frame2->setToolTip(LocalizedText(201));
+    ui->Command2->setText(LocalizedText(116));
+    ui->Command3->setText(LocalizedText(119));
+    ui->Command4->setText(LocalizedText(122));
+    ui->Command5->setText(LocalizedText(125));
+    ui->Command1->setText(LocalizedText(128));
+    ui->Command6->setText(LocalizedText(210));
+    ui->Command8->setText(LocalizedText(222));
+    ui->Command2->setToolTip(LocalizedText(159));
+    ui->Command3->setToolTip(LocalizedText(162));
+    ui->Command4->setToolTip(LocalizedText(165));
+    ui->Command5->setToolTip(LocalizedText(168));
+    ui->Command1->setToolTip(LocalizedText(171));
+    ui->Command6->setToolTip(LocalizedText(213));
+    ui->Command9->setText(LocalizedText(225));
+    Label1[2]->setText(LocalizedText(138));
+    Label1[3]->setText(LocalizedText(141));
+    Label1[4]->setText(LocalizedText(144));
+    Label1[5]->setText(LocalizedText(147));
+    Label1[6]->setText(LocalizedText(150));
+    Text1[1]->setToolTip(LocalizedText(153));
+    Label1[3]->setToolTip(LocalizedText(153));
+    Label1[7]->setText(LocalizedText(216));
+
+    ui->Image1->setToolTip(LocalizedText(156));
+    m_panels[0]->setToolTip(LocalizedText(177));
+    m_panels[1]->setToolTip(LocalizedText(180));
+    m_panels[2]->setToolTip(LocalizedText(174));
+
+    // The Euro is current until the currency table exists.
+    CurRate = 1;
+    CurRateBis = 1;
+    Timer1.stop();
+    Label2->setVisible(true);
+    Label1[7]->setToolTip(LocalizedText(219));
+    Text1[3]->setToolTip(LocalizedText(219));
+    Label2->setToolTip(LocalizedText(225) + QStringLiteral(" = €"));
+    ui->Command9->setToolTip(LocalizedText(225) + QStringLiteral(" = €"));
+}

@@ -40,8 +40,8 @@ asan:
 	@$(MAKE) --no-print-directory test BUILD=build-asan BUILD_TYPE=Debug CMAKE_ARGS=-DTANKO_SANITIZE=ON
 
 bench: build
-	@cmake --build $(BUILD) --target tanko_bench
-	@QT_QPA_PLATFORM=offscreen $(BUILD)/benchmarks/tanko_bench
+	@cmake --build $(BUILD) --target benchmarks
+	@for b in $(BUILD)/benchmarks/bench_*; do QT_QPA_PLATFORM=offscreen $$b || exit 1; done
 
 screenshots: build
 	@cmake --build $(BUILD) --target tanko_screenshots

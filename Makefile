@@ -41,7 +41,8 @@ asan:
 
 bench: build
 	@cmake --build $(BUILD) --target benchmarks
-	@for b in $(BUILD)/benchmarks/bench_*; do QT_QPA_PLATFORM=offscreen $$b || exit 1; done
+	@for b in $$(find $(BUILD)/benchmarks -maxdepth 1 -name 'bench_*' -type f -executable | sort); do \
+	  QT_QPA_PLATFORM=offscreen $$b || exit 1; done
 
 screenshots: build
 	@cmake --build $(BUILD) --target tanko_screenshots

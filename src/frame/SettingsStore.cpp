@@ -10,7 +10,9 @@
 
 #include <sqlite3.h>
 
+#include <optional>
 #include <unordered_map>
+#include <vector>
 
 namespace
 {
@@ -68,7 +70,49 @@ struct Section
 {
     bool loaded = false;
     FoldedMap<QString> values;
+    // Numbered keys of a prefix (Tanko1, Tanko2 ...) by their number, made on
+    // first use: reading every record in turn then walks an array instead of
+    // hashing a key per record. Complete for every number below its size.
+    FoldedMap<std::vector<const QString*>> numbered;
+
+    // Numbers far beyond the keys there are (a hand edit) stay out of the
+    // arrays and are found through the hash.
+    size_t numberLimit() const { return 4 * values.size() + 16; }
+    void index(std::vector<const QString*>& byNumber, QStringView prefix, const QString& key, const QString* value);
 };
+
+// The number n of a key prefix & n, written without sign or leading zeros.
+std::optional<size_t> keyNumber(QStringView prefix, QStringView key)
+{
+    if (key.size() <= prefix.size() || key.size() - prefix.size() > 12 || !key.startsWith(prefix))
+        return std::nullopt;
+    const QStringView digits = key.mid(prefix.size());
+    if (digits.size() > 1 && digits[0] == u'0')
+        return std::nullopt;
+    size_t n = 0;
+    for (QChar c : digits) {
+        if (c < u'0' || c > u'9')
+            return std::nullopt;
+        n = n * 10 + (c.unicode() - u'0');
+    }
+    return n;
+}
+
+void Section::index(std::vector<const QString*>& byNumber, QStringView prefix, const QString& key,
+                    const QString* value)
+{
+    const std::optional<size_t> n = keyNumber(prefix, key);
+    if (!n || *n >= numberLimit())
+        return;
+    if (*n >= byNumber.size())
+        byNumber.resize(*n + 1, nullptr);
+    byNumber[*n] = value;
+}
+
+QString folded(QStringView name)
+{
+    return isAscii(name) ? name.toString().toLower() : name.toString().toCaseFolded();
+}
 
 template <typename Value>
 auto findFolded(FoldedMap<Value>& map, QStringView name)
@@ -328,6 +372,22 @@ const QString* SettingsStore::find(QStringView section, QStringView key) const
 
 const QString* SettingsStore::findNumbered(QStringView section, QStringView prefix, qint64 n) const
 {
+    if (!d->db)
+        return nullptr;
+    Section& s = d->section(section);
+    auto it = findFolded(s.numbered, prefix);
+    if (it == s.numbered.end()) {
+        it = s.numbered.emplace(folded(prefix), std::vector<const QString*>()).first;
+        for (const auto& [key, value] : s.values)
+            s.index(it->second, it->first, key, &value);
+    }
+    if (n >= 0 && size_t(n) < it->second.size())
+        return it->second[size_t(n)];
+    return numberedByHash(section, prefix, n);
+}
+
+const QString* SettingsStore::numberedByHash(QStringView section, QStringView prefix, qint64 n) const
+{
     char16_t buffer[64];
     if (prefix.size() > 40 || n < 0)
         return find(section, prefix.toString() + QString::number(n));
@@ -387,7 +447,9 @@ bool SettingsStore::saveAll(const std::vector<Write>& writes)
     // Only what is on disk reaches memory.
     for (const Write& w : writes) {
         Section& s = d->section(w.section);
-        s.values.insert_or_assign(w.key.toCaseFolded(), w.value);
+        const auto it = s.values.insert_or_assign(w.key.toCaseFolded(), w.value).first;
+        for (auto& [prefix, byNumber] : s.numbered)
+            s.index(byNumber, prefix, it->first, &it->second);
     }
     return true;
 }

@@ -57,6 +57,8 @@ public:
     static void setCurrent(SettingsStore* store);
 
 private:
+    const QString* numberedByHash(QStringView section, QStringView prefix, qint64 n) const;
+
     struct Private;
     std::unique_ptr<Private> d;
 };

@@ -156,6 +156,15 @@ void TestSettingsStore::numberedLookupMatchesKeys()
     QVERIFY(!env.store().findNumbered(u"Anna", u"Tanko", 2));
     QVERIFY(!env.store().findNumbered(u"Anna", u"Tanko", 123));
     QCOMPARE(env.store().keyCount(u"Anna"), 4);
+    // Keys written after the first numbered read are found too; a leading zero makes another key.
+    env.put(QStringLiteral("Anna"), QStringLiteral("Tanko2"), QStringLiteral("two"));
+    env.put(QStringLiteral("Anna"), QStringLiteral("tanko03"), QStringLiteral("zero-three"));
+    env.put(QStringLiteral("Anna"), QStringLiteral("Tanko99999"), QStringLiteral("far"));
+    QCOMPARE(*env.store().findNumbered(u"Anna", u"Tanko", 2), QStringLiteral("two"));
+    QVERIFY(!env.store().findNumbered(u"Anna", u"Tanko", 3));
+    QCOMPARE(*env.store().findNumbered(u"Anna", u"Tanko", 99999), QStringLiteral("far"));
+    env.put(QStringLiteral("Anna"), QStringLiteral("Tanko2"), QStringLiteral("again"));
+    QCOMPARE(*env.store().findNumbered(u"Anna", u"Tanko", 2), QStringLiteral("again"));
 }
 
 void TestSettingsStore::groupIsAllOrNothing()

@@ -1,7 +1,7 @@
 # Two commands set everything up on a fresh Debian 12 machine:
 #   make run   - install what is missing, build, start Tankometer
 #   make test  - the same set-up, build, run every test headless
-.PHONY: run test deps configure build bench screenshots format asan clean
+.PHONY: run test deps configure build bench screenshots format asan fuzz fuzz-ci clean
 
 BUILD ?= build
 BUILD_TYPE ?= Release
@@ -49,8 +49,24 @@ screenshots: build
 	@QT_QPA_PLATFORM=offscreen $(BUILD)/tools/tanko_screenshots $(BUILD)/screenshots
 	@echo "Screenshots in $(BUILD)/screenshots"
 
+# The conversions under libFuzzer (clang), with ASan and UBSan.
+FUZZ_SECONDS ?= 120
+fuzz-build:
+	@$(MAKE) --no-print-directory deps PACKAGES="$(PACKAGES) clang libclang-rt-14-dev"
+	@cmake -S fuzz -B build-fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo > /dev/null
+	@cmake --build build-fuzz
+
+fuzz: fuzz-build
+	@mkdir -p build-fuzz/corpus
+	@build-fuzz/fuzz_conversions -max_total_time=$(FUZZ_SECONDS) -max_len=4096 build-fuzz/corpus fuzz/corpus
+
+# A short pass for CI: the committed corpus, then a bounded number of mutations.
+fuzz-ci: fuzz-build
+	@build-fuzz/fuzz_conversions -runs=0 fuzz/corpus/*
+	@build-fuzz/fuzz_conversions -runs=200000 -max_len=512 -seed=1 fuzz/corpus
+
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
-	@rm -rf build build-asan
+	@rm -rf build build-asan build-fuzz

@@ -68,9 +68,6 @@ void tst_CurrencyTable::inverseRate_data()
     QTest::newRow("en: 0.5 gives 2. with the point") << "en"
                                                      << "0.5"
                                                      << "2.";
-    QTest::newRow("en: 3 rounds to eight decimals") << "en"
-                                                    << "3"
-                                                    << ".33333333";
     QTest::newRow("en: 1,5 reads as 1") << "en"
                                         << "1,5"
                                         << "1.";
@@ -101,9 +98,6 @@ void tst_CurrencyTable::inverseRate_data()
     QTest::newRow("fr: 1,5abc is unreadable") << "fr"
                                               << "1,5abc"
                                               << "-";
-    QTest::newRow("fr: 0,0 fails") << "fr"
-                                   << "0,0"
-                                   << "-";
     QTest::newRow("nl: 1,16064 gives ,8615936") << "nl"
                                                 << "1,16064"
                                                 << ",8615936";
@@ -179,7 +173,6 @@ void tst_CurrencyTable::settingFlag_data()
     QTest::newRow("False") << "False" << true << false;
     QTest::newRow("letter case does not count") << "fALSE" << true << false;
     QTest::newRow("garbage gives the fallback true") << "maybe" << true << true;
-    QTest::newRow("empty gives the fallback false") << "" << false << false;
 }
 
 void tst_CurrencyTable::settingFlag()
@@ -291,27 +284,15 @@ void tst_CurrencyTable::foreignAmountTooltip_data()
     QTest::newRow("en: 12,50 counts as 12") << "en" << 0.f << "12,50"
                                             << "0.861594"
                                             << "Paid amount in USD -  10.34 €";
-    QTest::newRow("en: 46.80 at 0.8") << "en" << 0.f << "46.80"
-                                      << "0.8"
-                                      << "Paid amount in USD -  37.44 €";
     QTest::newRow("en: empty factor gives no value") << "en" << 0.f << "50"
                                                      << ""
                                                      << "Paid amount in USD";
-    QTest::newRow("en: unreadable factor gives no value") << "en" << 0.f << "50"
-                                                          << "x"
-                                                          << "Paid amount in USD";
     QTest::newRow("fr: 50 at ,861594") << "fr" << 1.f << "50"
                                        << ",861594"
                                        << "Montant payé en USD -  43.08 €";
-    QTest::newRow("fr: 12,50 at ,8") << "fr" << 1.f << "12,50"
-                                     << ",8"
-                                     << "Montant payé en USD -  10 €";
     QTest::newRow("fr: unreadable amount gives no value") << "fr" << 1.f << "abc"
                                                           << ",8"
                                                           << "Montant payé en USD";
-    QTest::newRow("nl: 50 at 0,861594") << "nl" << 2.f << "50"
-                                        << "0,861594"
-                                        << "Betaald bedrag in USD -  43.08 €";
 }
 
 void tst_CurrencyTable::foreignAmountTooltip()

@@ -1,5 +1,6 @@
 // Renders every window on the offscreen platform in English, French and
 // Dutch to PNG files, for the README and for checking that no caption is cut.
+#include "currency/Form7.h"
 #include "frame/Appearance.h"
 #include "frame/Form1.h"
 #include "frame/LocaleInfo.h"
@@ -73,6 +74,12 @@ int main(int argc, char* argv[])
         fillUp(form1, {QStringLiteral("10000"), QStringLiteral("10650"), QStringLiteral("40"), QStringLiteral("60")});
         QTest::qWait(50);
         save(form1, QStringLiteral("%1/main-%2.png").arg(out, QString::fromLatin1(language.code)));
+
+        Form7 form7(&form1, &form1);
+        form7.show();
+        QTest::qWait(50);
+        save(form7, QStringLiteral("%1/currency-%2.png").arg(out, QString::fromLatin1(language.code)));
+        form7.close();
         SettingsStore::setCurrent(nullptr);
     }
     return 0;

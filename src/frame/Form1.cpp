@@ -269,11 +269,6 @@ void Form1::Command8_Click()
     // The calendar comes with the calendar window.
 }
 
-void Form1::Command9_Click()
-{
-    // The currency window comes with the currency table.
-}
-
 void Form1::Image1_Click()
 {
     // The about card comes with the accessory windows.

@@ -1,5 +1,8 @@
 #include "frame/Form1.h"
 
+#include "currency/CurrencyTable.h"
+#include "frame/Module1.h"
+#include "frame/Platform.h"
 #include "frame/StringTable.h"
 #include "ui_Form1.h"
 
@@ -36,18 +39,38 @@ void Form1::SelLang()
     Label1[3]->setToolTip(LocalizedText(153));
     Label1[7]->setText(LocalizedText(216));
 
+    ShowCurrMess = ReadShowCurrMess(Module1::CurUser);
+    const CurrentCurrency currency = ReadCurrentCurrency(Module1::CurUser);
+    CurDevName = currency.name;
+
     ui->Image1->setToolTip(LocalizedText(156));
     m_panels[0]->setToolTip(LocalizedText(177));
     m_panels[1]->setToolTip(LocalizedText(180));
     m_panels[2]->setToolTip(LocalizedText(174));
 
-    // The Euro is current until the currency table exists.
-    CurRate = 1;
-    CurRateBis = 1;
-    Timer1.stop();
-    Label2->setVisible(true);
-    Label1[7]->setToolTip(LocalizedText(219));
-    Text1[3]->setToolTip(LocalizedText(219));
-    Label2->setToolTip(LocalizedText(225) + QStringLiteral(" = €"));
-    ui->Command9->setToolTip(LocalizedText(225) + QStringLiteral(" = €"));
+    Label2->setText(currency.name);
+    if (currency.foreign) {
+        CurRate = currency.rate;
+        CurRateBis = currency.factor;
+        if (!Timer1.isActive())
+            Timer1.start();
+        if (ShowCurrMess)
+            Platform::services().messages->show(this, LocalizedText(240), Platform::Information, windowTitle());
+        const QString tip = ForeignAmountTooltip(currency.name, Text1[3]->text(), CurRateBis);
+        Label1[7]->setToolTip(tip);
+        Text1[3]->setToolTip(tip);
+    } else {
+        CurRate = 1;
+        CurRateBis = 1;
+        Timer1.stop();
+        Label2->setVisible(true);
+        Label1[7]->setToolTip(LocalizedText(219));
+        Text1[3]->setToolTip(LocalizedText(219));
+    }
+
+    const QString currencyTip = Label2->text() == u"Euro" ? LocalizedText(225) + QStringLiteral(" = €")
+                                                          : CurDevName + QStringLiteral(": ") + LocalizedText(237) +
+                                                                QStringLiteral(" = ") + CurRate.toText();
+    Label2->setToolTip(currencyTip);
+    ui->Command9->setToolTip(currencyTip);
 }

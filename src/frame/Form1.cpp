@@ -5,6 +5,7 @@
 #include "frame/Platform.h"
 #include "frame/SettingsStore.h"
 #include "frame/StringTable.h"
+#include "currency/CurrencyTable.h"
 #include "records/FillUp.h"
 #include "ui_Form1.h"
 
@@ -154,25 +155,13 @@ void Form1::MoyenneTot()
     m_panels[2]->setText(average.text);
 }
 
-// The name of the current currency as the store has it.
-QString currentCurrencyName()
-{
-    double row = 0;
-    try {
-        row = LocaleNumber(GetSetting(u"Tanko", Module1::CurUser, u"CurDev", 0));
-    } catch (const VbError&) {
-        row = 0; // a hand-edited row that is no number means the Euro
-    }
-    return GetSetting(u"Tanko", u"Devises", QString(QStringLiteral("Dev") + StrNumber(row).trimmed()), "Euro");
-}
-
 // The tooltip of the amount field and its caption for the current currency.
 // Throws when the amount's Euro value cannot be formed.
 QString Form1::amountTooltip()
 {
     if (CurDevName == u"Euro")
         return LocalizedText(219);
-    const QString name = currentCurrencyName();
+    const QString name = ReadCurrentCurrency(Module1::CurUser).name;
     const QString amount = Text1[3]->text();
     if (amount.isEmpty())
         return LocalizedText(243) + name;

@@ -27,8 +27,6 @@ Form2::Form2(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui::Form2>(
     setMinimumSize(MinimumWidth, MinimumHeight);
     Text1 = ui->Text1;
     Command1 = ui->Command1;
-    // Formatting the report must not pile up undo steps of a box nobody edits.
-    Text1->document()->setUndoRedoEnabled(false);
     Text1->installEventFilter(this);
 
     connect(Command1, &QPushButton::clicked, this, &Form2::Command1_Click);
@@ -134,9 +132,14 @@ bool Form2::eventFilter(QObject* watched, QEvent* event)
 
 void ShowReport(QTextEdit* box, const Report& report)
 {
+    // Styled before the box sees it: a style change in a document the box
+    // already shows lays the text out up to that point, and the final runs
+    // sit at the very end of what can be 10,000 lines.
+    auto* document = new QTextDocument(box);
+    document->setUndoRedoEnabled(false);
+    document->setDefaultFont(box->font());
     const LineBreakMap lines(report.text);
-    box->setPlainText(lines.documentText());
-    QTextDocument* document = box->document();
+    document->setPlainText(lines.documentText());
     const qsizetype last = std::max(0, document->characterCount() - 1);
     const auto place = [&](qsizetype offset) {
         return int(std::clamp<qsizetype>(lines.documentOffset(offset), 0, last));
@@ -152,5 +155,7 @@ void ShowReport(QTextEdit* box, const Report& report)
             format.setForeground(QColor(0, 128, 128));
         cursor.mergeCharFormat(format);
     }
+    // The box's earlier document was its child too, and goes.
+    box->setDocument(document);
     box->setReadOnly(true);
 }

@@ -68,8 +68,8 @@ void Form2::Form_Activate()
     AffMoy();
 }
 
-// The rules of the original measured the outer window; on the client area
-// they keep the box over the whole width and the button 1 px under it.
+// Measured on the client area, so without any allowance for the frame: the
+// box spans the width and the button sits 1 px under it.
 void Form2::Form_Resize()
 {
     const int w = std::max(0, width());
@@ -107,7 +107,7 @@ void Form2::AffMoy()
 
 void Form2::keyPressEvent(QKeyEvent* event)
 {
-    // Only the close button and Enter close the report, as in the original.
+    // The report closes by its button or Enter; Escape would close any dialog.
     if (event->key() == Qt::Key_Escape) {
         event->accept();
         return;
@@ -155,7 +155,12 @@ void ShowReport(QTextEdit* box, const Report& report)
             format.setForeground(QColor(0, 128, 128));
         cursor.mergeCharFormat(format);
     }
-    // The box's earlier document was its child too, and goes.
+    // The box deletes only the document it made itself; earlier ones of ours
+    // are deleted here. Which one it is must be known before the swap.
+    QTextDocument* previous = box->document();
+    const bool ours = previous->parent() == box;
     box->setDocument(document);
+    if (ours)
+        delete previous;
     box->setReadOnly(true);
 }

@@ -112,6 +112,7 @@ private slots:
     void initTestCase();
     void styledCharactersEqualTheBuiltRuns_data();
     void styledCharactersEqualTheBuiltRuns();
+    void eachActivationRebuildsTheReport();
     void storedMarkupStaysText();
     void longReportScrollsVertically();
     void titleAndButtonFollowTheLanguage_data();
@@ -167,6 +168,23 @@ void TestReportWindow::styledCharactersEqualTheBuiltRuns()
     }
     QVERIFY(form.Text1->isReadOnly());
     QCOMPARE(form.ReportText, BuildReportBody(&env.store(), "Paul").text);
+}
+
+void TestReportWindow::eachActivationRebuildsTheReport()
+{
+    TestSupport::Environment env("en", 0, "Anna");
+    storeRecords(env, "Anna", kWorkedExample);
+    Form2 form;
+    form.show();
+    QVERIFY(!form.Text1->toPlainText().contains("02 March 2004"));
+    env.put("Anna", "TotEntry", "5");
+    env.put("Anna", "Date5", "02 March 2004");
+    env.put("Anna", "Tanko5", "08.00");
+    for (int i = 0; i < 3; ++i)
+        form.Form_Activate();
+    QVERIFY(form.Text1->toPlainText().contains(" 02 March 2004 - 08.00 Liters / 100 Kms\n"));
+    QVERIFY(form.Text1->isReadOnly());
+    QCOMPARE(form.Text1->findChildren<QTextDocument*>(Qt::FindDirectChildrenOnly).size(), 1);
 }
 
 void TestReportWindow::storedMarkupStaysText()

@@ -2,17 +2,21 @@
 // Dutch to PNG files, for the README and for checking that no caption is cut.
 #include "currency/Form7.h"
 #include "frame/Appearance.h"
+#include "frame/Conversions.h"
 #include "frame/Form1.h"
 #include "frame/LocaleInfo.h"
 #include "frame/Module1.h"
 #include "frame/Platform.h"
 #include "frame/SettingsStore.h"
+#include "records/Form2.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <span>
 
 namespace
 {
@@ -40,6 +44,48 @@ void fillUp(Form1& form, const QStringList& texts)
 {
     for (int i = 0; i < 4; ++i)
         form.Text1[i]->setText(texts.value(i));
+}
+
+// The averages report of a few fill-ups over two months, one paid abroad.
+void shootReports(const QString& out, std::span<const Language> languages)
+{
+    for (const Language& language : languages) {
+        QTemporaryDir dir;
+        SettingsStore store(dir.filePath(QStringLiteral("tanko.db")));
+        store.open();
+        SettingsStore::setCurrent(&store);
+        setUserLocale(language.locale);
+        Module1::LangOfs = language.langOfs;
+        Module1::CurUser = QString::fromUtf8(language.user);
+        const struct
+        {
+            QDate date;
+            double conso;
+            double pay;
+            const char* payCom;
+        } fillUps[] = {{QDate(2026, 10, 4), 6.42, 58.3, ""},
+                       {QDate(2026, 10, 19), 6.87, 61.05, ""},
+                       {QDate(2026, 11, 2), 0, 20, ""},
+                       {QDate(2026, 11, 21), 6.15, 37.44, "46.80 USD"},
+                       {QDate(2026, 12, 5), 5.98, 0, ""}};
+        std::vector<SettingsStore::Write> writes{
+            {Module1::CurUser, QStringLiteral("TotEntry"), LocaleText(std::size(fillUps))}};
+        for (size_t i = 0; i < std::size(fillUps); ++i) {
+            const QString n = QString::number(i + 1);
+            writes.push_back({Module1::CurUser, QStringLiteral("Date") + n, FormatPattern(fillUps[i].date, u"dd mmmm yyyy")});
+            writes.push_back({Module1::CurUser, QStringLiteral("Tanko") + n, FormatPattern(fillUps[i].conso, u"00.00")});
+            writes.push_back({Module1::CurUser, QStringLiteral("Pay") + n, LocaleText(fillUps[i].pay)});
+            if (*fillUps[i].payCom)
+                writes.push_back({Module1::CurUser, QStringLiteral("PayCom") + n, QString::fromUtf8(fillUps[i].payCom)});
+        }
+        store.saveAll(writes);
+
+        Form2 form2;
+        form2.show();
+        QTest::qWait(50);
+        save(form2, QStringLiteral("%1/report-%2.png").arg(out, QString::fromLatin1(language.code)));
+        SettingsStore::setCurrent(nullptr);
+    }
 }
 } // namespace
 
@@ -82,5 +128,6 @@ int main(int argc, char* argv[])
         form7.close();
         SettingsStore::setCurrent(nullptr);
     }
+    shootReports(out, languages);
     return 0;
 }

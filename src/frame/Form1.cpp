@@ -7,6 +7,7 @@
 #include "frame/StringTable.h"
 #include "currency/CurrencyTable.h"
 #include "records/FillUp.h"
+#include "records/Form2.h"
 #include "ui_Form1.h"
 
 #include "Version.h"
@@ -228,7 +229,11 @@ void Form1::Command1_Click()
 
 void Form1::Command3_Click()
 {
-    // The averages report comes with the report window.
+    {
+        Form2 form2(this);
+        form2.exec();
+    }
+    Form_Activate();
 }
 
 void Form1::Command4_Click()

@@ -3,6 +3,7 @@
 #include "accessories/Form4.h"
 #include "accessories/Form6.h"
 #include "accessories/Pictures.h"
+#include "filetype/ImportExport.h"
 #include "frame/Appearance.h"
 #include "frame/Module1.h"
 #include "frame/Platform.h"
@@ -253,12 +254,12 @@ void Form1::Command4_Click()
 
 void Form1::Command5_Click()
 {
-    // Export: the button stays disabled.
+    ::Import_Export(2, this, windowTitle());
 }
 
 void Form1::Command6_Click()
 {
-    // Import: the button stays disabled.
+    ::Import_Export(1, this, windowTitle());
 }
 
 void Form1::Command7_Click()

@@ -1,5 +1,7 @@
 // Renders every window on the offscreen platform in English, French and
 // Dutch to PNG files, for the README and for checking that no caption is cut.
+#include "accessories/Form4.h"
+#include "accessories/Form6.h"
 #include "currency/Form7.h"
 #include "frame/Appearance.h"
 #include "frame/Conversions.h"
@@ -38,6 +40,22 @@ void save(QWidget& window, const QString& path)
 {
     window.grab().save(path);
     qInfo("%s", qPrintable(path));
+}
+
+void saveCalendar(Form1& form1, const QString& out, const char* code)
+{
+    Form6 calendar(form1.Label1[8], &form1);
+    calendar.show();
+    QTest::qWait(50);
+    save(calendar, QStringLiteral("%1/calendar-%2.png").arg(out, QString::fromLatin1(code)));
+}
+
+void saveAbout(const QString& out, const char* code)
+{
+    Form4 about;
+    about.show();
+    QTest::qWait(50);
+    save(about, QStringLiteral("%1/about-%2.png").arg(out, QString::fromLatin1(code)));
 }
 
 void fillUp(Form1& form, const QStringList& texts)
@@ -126,6 +144,8 @@ int main(int argc, char* argv[])
         QTest::qWait(50);
         save(form7, QStringLiteral("%1/currency-%2.png").arg(out, QString::fromLatin1(language.code)));
         form7.close();
+        saveCalendar(form1, out, language.code);
+        saveAbout(out, language.code);
         SettingsStore::setCurrent(nullptr);
     }
     shootReports(out, languages);

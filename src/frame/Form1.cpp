@@ -1,5 +1,9 @@
 #include "frame/Form1.h"
 
+#include "accessories/Form4.h"
+#include "accessories/Form6.h"
+#include "accessories/Pictures.h"
+#include "filetype/ImportExport.h"
 #include "frame/Appearance.h"
 #include "frame/Module1.h"
 #include "frame/Platform.h"
@@ -37,6 +41,7 @@ Form1::Form1(QWidget* parent) : QWidget(parent), ui(std::make_unique<Ui::Form1>(
     for (QLabel* label : Label1)
         label->installEventFilter(this);
     ui->Image1->installEventFilter(this);
+    ui->Image1->setPixmap(Pictures::render(Pictures::Main, ui->Image1->size(), ui->Image1->devicePixelRatioF()));
 
     connect(ui->Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
     connect(ui->Command2, &QPushButton::clicked, this, &Form1::Command2_Click);
@@ -243,12 +248,12 @@ void Form1::Command4_Click()
 
 void Form1::Command5_Click()
 {
-    // Export: the button stays disabled.
+    ::Import_Export(2, this, windowTitle());
 }
 
 void Form1::Command6_Click()
 {
-    // Import: the button stays disabled.
+    ::Import_Export(1, this, windowTitle());
 }
 
 void Form1::Command7_Click()
@@ -260,12 +265,20 @@ void Form1::Command7_Click()
 
 void Form1::Command8_Click()
 {
-    // The calendar comes with the calendar window.
+    Form6 calendar(Label1[8], this);
+    calendar.exec();
+    Form_Activate();
 }
 
 void Form1::Image1_Click()
 {
-    // The about card comes with the accessory windows.
+    hide();
+    {
+        Form4 about(this);
+        about.exec();
+    }
+    // Showing the window again activates it.
+    show();
 }
 
 void Form1::Label1_Click(int Index)

@@ -1,0 +1,91 @@
+#include "accessories/Form6.h"
+
+#include "frame/Conversions.h"
+#include "frame/Module1.h"
+#include "frame/Platform.h"
+#include "ui_Form6.h"
+
+#include "Version.h"
+
+#include <QLabel>
+#include <QShowEvent>
+
+namespace
+{
+bool sameNames(const QLocale& locale, const LocaleInfo& info)
+{
+    for (int m = 1; m <= 12; ++m)
+        if (locale.standaloneMonthName(m, QLocale::LongFormat) != info.monthNames.value(m - 1))
+            return false;
+    for (int d = 1; d <= 7; ++d)
+        if (locale.dayName(d, QLocale::LongFormat) != info.weekdayNames.value(d - 1))
+            return false;
+    return true;
+}
+
+// The calendar control names months and days from a QLocale, the date label
+// from the user's notation: find a locale that speaks the same names, the
+// language's main country first, so both read alike.
+QLocale calendarLocale(const LocaleInfo& info)
+{
+    if (sameNames(QLocale::system(), info))
+        return QLocale::system();
+    const auto all = QLocale::matchingLocales(QLocale::AnyLanguage, QLocale::AnyScript, QLocale::AnyTerritory);
+    for (const QLocale& candidate : all) {
+        if (!sameNames(candidate, info))
+            continue;
+        const QLocale main(candidate.language());
+        return sameNames(main, info) ? main : candidate;
+    }
+    return QLocale::system();
+}
+} // namespace
+
+Form6::Form6(QLabel* mainDate, QWidget* parent)
+    : QDialog(parent), ui(std::make_unique<Ui::Form6>()), m_mainDate(mainDate)
+{
+    ui->setupUi(this);
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                   Qt::MSWindowsFixedSizeDialogHint);
+    setFixedSize(size());
+    ui->MonthView1->setLocale(calendarLocale(userLocale()));
+
+    connect(ui->MonthView1, &QCalendarWidget::clicked, this, &Form6::MonthView1_DateClick);
+    // Enter on a date chooses it as a click does, for those who use the keys.
+    connect(ui->MonthView1, &QCalendarWidget::activated, this, &Form6::MonthView1_DateClick);
+    connect(ui->Command1, &QPushButton::clicked, this, &Form6::Command1_Click);
+}
+
+Form6::~Form6() = default;
+
+void Form6::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    if (!event->spontaneous())
+        Form_Activate();
+}
+
+void Form6::Form_Activate()
+{
+    setWindowTitle(QStringLiteral("Tankometer - ") + Module1::CurUser + QStringLiteral(" - v") +
+                   QString::number(Version::Major) + u'.' + QString::number(Version::Minor) + u'.' +
+                   QString::number(Version::Revision));
+    QDate date = DateFromText(m_mainDate->text());
+    // The label may hold a date of another locale (changed since the last
+    // run): start from today and leave the label alone until a click.
+    if (!date.isValid() || date < ui->MonthView1->minimumDate() || date > ui->MonthView1->maximumDate())
+        date = Platform::services().clock->today();
+    ui->MonthView1->setSelectedDate(date);
+    ui->Label1->setText(FormatPattern(date, u"dddd dd mmmm yyyy"));
+}
+
+void Form6::MonthView1_DateClick(QDate DateClicked)
+{
+    m_mainDate->setText(FormatPattern(DateClicked, u"dd mmmm yyyy"));
+    ui->Label1->setText(FormatPattern(DateClicked, u"dddd dd mmmm yyyy"));
+}
+
+void Form6::Command1_Click()
+{
+    accept();
+}

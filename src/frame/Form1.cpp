@@ -19,6 +19,7 @@
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QScreen>
 #include <QStatusBar>
 
@@ -294,7 +295,8 @@ bool Form1::eventFilter(QObject* watched, QEvent* event)
         for (int i = 0; i < int(Text1.size()); ++i)
             if (watched == Text1[i] && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter))
                 Text1_KeyPress(i, 13);
-    } else if (event->type() == QEvent::MouseButtonRelease) {
+    } else if (event->type() == QEvent::MouseButtonRelease &&
+               static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
         if (watched == ui->Image1)
             Image1_Click();
         for (int i = 0; i < int(Label1.size()); ++i)

@@ -7,6 +7,7 @@
 #include "frame/StringTable.h"
 #include "records/FillUp.h"
 #include "ui_Form1.h"
+#include "users/StartUp.h"
 
 #include "Version.h"
 
@@ -244,7 +245,8 @@ void Form1::Command3_Click()
 
 void Form1::Command4_Click()
 {
-    // The change of user comes with the user window.
+    hide();
+    StartUp::showUserWindow();
 }
 
 void Form1::Command5_Click()

@@ -120,6 +120,7 @@ private slots:
     void userButtonSwapsWindows();
     void closingWithoutOkBringsTheMainWindowBack();
     void closingAtStartUpEndsTheProgram();
+    void okKeepsTheProgramRunningUntilTheMainWindowCloses();
 };
 
 void TestForm3::initTestCase()
@@ -396,6 +397,24 @@ void TestForm3::closingAtStartUpEndsTheProgram()
     QCOMPARE(QApplication::exec(), 0);
     QVERIFY(!StartUp::mainWindowLoaded());
     QVERIFY(!StartUp::userWindow());
+}
+
+void TestForm3::okKeepsTheProgramRunningUntilTheMainWindowCloses()
+{
+    World world;
+    world.putUsers({QStringLiteral("Anna")}, {QStringLiteral("0")}, QStringLiteral("Anna"));
+    Form3& form = world.open();
+    bool mainShown = false;
+    // Between the hiding of this window and the showing of the main one no
+    // window is visible: that must not end the run.
+    QTimer::singleShot(0, &form, [&form] { QTest::keyClick(form.Combo1, Qt::Key_Return); });
+    QTimer::singleShot(300, qApp, [&mainShown] {
+        mainShown = StartUp::mainWindow().isVisible();
+        StartUp::mainWindow().close();
+    });
+    QTimer::singleShot(5000, qApp, [] { QCoreApplication::exit(1); });
+    QCOMPARE(QApplication::exec(), 0);
+    QVERIFY(mainShown);
 }
 
 QTEST_MAIN(TestForm3)

@@ -1,12 +1,23 @@
 #include "frame/Appearance.h"
-#include "frame/Form1.h"
 #include "frame/Platform.h"
 #include "frame/SettingsStore.h"
+#include "users/SingleInstance.h"
+#include "users/StartUp.h"
 
 #include <QApplication>
+#include <QIcon>
 
 int main(int argc, char* argv[])
 {
+    // A second start in the same account ends here, silently, before it
+    // opens a window or the store: the running program comes to the front.
+    SingleInstance instance;
+    if (instance.PrevInstance()) {
+        QCoreApplication core(argc, argv);
+        instance.wakeRunning();
+        return 0;
+    }
+
     QApplication app(argc, argv);
     // The store's folder is named after the application: ~/.local/share/Tanko.
     QApplication::setApplicationName(QStringLiteral("Tanko"));
@@ -25,8 +36,9 @@ int main(int argc, char* argv[])
     }
     SettingsStore::setCurrent(&store);
 
-    Form1 form1;
-    QObject::connect(&form1, &Form1::closed, &app, &QApplication::quit);
-    form1.show();
-    return QApplication::exec();
+    instance.listen(StartUp::bringToFront);
+    StartUp::showUserWindow();
+    const int code = QApplication::exec();
+    StartUp::unloadAll();
+    return code;
 }

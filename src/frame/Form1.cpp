@@ -13,6 +13,7 @@
 #include "records/FillUp.h"
 #include "records/Form2.h"
 #include "ui_Form1.h"
+#include "users/StartUp.h"
 
 #include "Version.h"
 
@@ -244,7 +245,8 @@ void Form1::Command3_Click()
 
 void Form1::Command4_Click()
 {
-    // The change of user comes with the user window.
+    hide();
+    StartUp::showUserWindow();
 }
 
 void Form1::Command5_Click()

@@ -1,6 +1,7 @@
 #include "filetype/ImportExport.h"
 
 #include "filetype/FileDialog.h"
+#include "filetype/modFileType.h"
 #include "frame/Module1.h"
 #include "frame/Platform.h"
 #include "frame/SettingsStore.h"
@@ -8,7 +9,7 @@
 
 std::function<void()>& registerDataFileTypeHook()
 {
-    static std::function<void()> hook = [] {};
+    static std::function<void()> hook = RegisterDataFileType;
     return hook;
 }
 

@@ -11,7 +11,7 @@ class QWidget;
 // remember it under LastPath. No data moves: every fill-up stays in the store.
 
 // Declares the data-file type to the desktop; runs first in every import and
-// export. Does nothing until the program installs the real declaration.
+// export. RegisterDataFileType unless a test watches it.
 std::function<void()>& registerDataFileTypeHook();
 
 // mode 1 imports, 2 exports. parent owns the dialogs; mainTitle is the main

@@ -1,4 +1,5 @@
 #include "frame/Appearance.h"
+#include "frame/Backup.h"
 #include "frame/Platform.h"
 #include "frame/SettingsStore.h"
 #include "users/SingleInstance.h"
@@ -25,16 +26,12 @@ int main(int argc, char* argv[])
     QApplication::setWindowIcon(programIcon());
 
     SettingsStore store(SettingsStore::defaultPath());
-    if (!store.open()) {
-        Platform::services().messages->show(
-            nullptr,
-            QStringLiteral("Tankometer cannot use its data file\n%1\nbecause %2.\n\nThe file was left exactly as it "
-                           "was. Restore it from a backup copy, or move it away to start with an empty one.")
-                .arg(store.path(), store.lastError()),
-            Platform::Critical, QStringLiteral("Tankometer"));
+    if (!OpenStore(store))
         return 1;
-    }
     SettingsStore::setCurrent(&store);
+    // Only a store that opened soundly is copied, so a damaged file never
+    // pushes the good copies out.
+    StartupBackup backup(store.path());
 
     instance.listen(StartUp::bringToFront);
     StartUp::showUserWindow();

@@ -1,6 +1,7 @@
 #include "frame/SettingsStore.h"
 
 #include "frame/Conversions.h"
+#include "frame/Platform.h"
 
 #include <QDir>
 #include <QFile>
@@ -452,6 +453,19 @@ bool SettingsStore::saveAll(const std::vector<Write>& writes)
             s.index(byNumber, prefix, it->first, &it->second);
     }
     return true;
+}
+
+bool OpenStore(SettingsStore& store)
+{
+    if (store.open())
+        return true;
+    Platform::services().messages->show(
+        nullptr,
+        QStringLiteral("Tankometer cannot use its data file\n%1\nbecause %2.\n\nThe file was left exactly as it was. "
+                       "Restore it from a copy in the backups folder beside it, or move it away to start afresh.")
+            .arg(QDir::toNativeSeparators(store.path()), store.lastError()),
+        Platform::Critical, QStringLiteral("Tankometer"));
+    return false;
 }
 
 QString GetSetting(QStringView app, QStringView section, QStringView key, const QString& defaultValue)

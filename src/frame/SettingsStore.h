@@ -63,6 +63,10 @@ private:
     std::unique_ptr<Private> d;
 };
 
+// Opens the account's store at start-up. A store that cannot be used is
+// explained in a message that names the file, and false is returned.
+bool OpenStore(SettingsStore& store);
+
 // The program's own access to the store. The application name is always
 // "Tanko"; defaults turn into text as the conversions do (a number with
 // LocaleText, True as "True").

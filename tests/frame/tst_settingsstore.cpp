@@ -264,9 +264,14 @@ void TestSettingsStore::damagedFileIsLeftUntouched()
     file.close();
     const QByteArray before = fileHash(path);
     {
+        TestSupport::Environment env; // its fake message boxes
         SettingsStore store(path);
-        QVERIFY(!store.open());
+        QVERIFY(!OpenStore(store));
         QVERIFY2(store.lastError().contains(reason), qPrintable(store.lastError()));
+        QCOMPARE(env.messages.shown.size(), size_t(1));
+        QCOMPARE(env.messages.shown[0].style, 16);
+        QVERIFY(env.messages.shown[0].text.contains(path));
+        QVERIFY(env.messages.shown[0].text.contains(store.lastError()));
         QVERIFY(!store.save(QStringLiteral("Anna"), QStringLiteral("TotEntry"), QStringLiteral("1")));
     }
     QCOMPARE(fileHash(path), before);

@@ -69,15 +69,18 @@ using FoldedMap = std::unordered_map<QString, Value, FoldedHash, FoldedEqual>;
 
 struct Section
 {
-    bool loaded = false;
-    FoldedMap<QString> values;
+    QString name; // case-folded
+    // The keys known so far: a value, or nullopt for a key known to be absent.
+    // Single keys are read on first use; numbered keys a prefix at a time.
+    FoldedMap<std::optional<QString>> values;
     // Numbered keys of a prefix (Tanko1, Tanko2 ...) by their number, made on
     // first use: reading every record in turn then walks an array instead of
     // hashing a key per record. Complete for every number below its size.
     FoldedMap<std::vector<const QString*>> numbered;
+    std::optional<qint64> count;
 
     // Numbers far beyond the keys there are (a hand edit) stay out of the
-    // arrays and are found through the hash.
+    // arrays and are found one by one.
     size_t numberLimit() const { return 4 * values.size() + 16; }
     void index(std::vector<const QString*>& byNumber, QStringView prefix, const QString& key, const QString* value);
 };
@@ -155,7 +158,9 @@ struct SettingsStore::Private
     sqlite3* db = nullptr;
     bool readOnly = false;
     sqlite3_stmt* upsert = nullptr;
-    sqlite3_stmt* loadSection = nullptr;
+    sqlite3_stmt* readKey = nullptr;
+    sqlite3_stmt* readPrefix = nullptr;
+    sqlite3_stmt* countKeys = nullptr;
 
     mutable FoldedMap<Section> sections;
     mutable QString lastSectionName;
@@ -165,9 +170,9 @@ struct SettingsStore::Private
 
     void close()
     {
-        sqlite3_finalize(upsert);
-        sqlite3_finalize(loadSection);
-        upsert = loadSection = nullptr;
+        for (sqlite3_stmt* stmt : {upsert, readKey, readPrefix, countKeys})
+            sqlite3_finalize(stmt);
+        upsert = readKey = readPrefix = countKeys = nullptr;
         if (db)
             sqlite3_close_v2(db);
         db = nullptr;
@@ -195,6 +200,8 @@ struct SettingsStore::Private
     bool openExisting();
     int validate();
     Section& section(QStringView name) const;
+    const std::optional<QString>& read(Section& s, QStringView key) const;
+    std::vector<const QString*>& numbered(Section& s, QStringView prefix) const;
 };
 
 SettingsStore::SettingsStore(const QString& path) : d(std::make_unique<Private>())
@@ -260,9 +267,14 @@ bool SettingsStore::open()
         if (sqlite3_prepare_v2(d->db, upsert, -1, &d->upsert, nullptr) != SQLITE_OK)
             return d->fail(d->sqliteError());
     }
-    const char* load = "SELECT key, value, key_fold FROM settings WHERE section_fold = ?1";
-    if (sqlite3_prepare_v2(d->db, load, -1, &d->loadSection, nullptr) != SQLITE_OK)
-        return d->fail(d->sqliteError());
+    const std::pair<const char*, sqlite3_stmt**> reads[] = {
+        {"SELECT value FROM settings WHERE section_fold = ?1 AND key_fold = ?2", &d->readKey},
+        {"SELECT key_fold, value FROM settings WHERE section_fold = ?1 AND key_fold >= ?2 AND key_fold < ?3",
+         &d->readPrefix},
+        {"SELECT count(*) FROM settings WHERE section_fold = ?1", &d->countKeys}};
+    for (const auto& [sql, stmt] : reads)
+        if (sqlite3_prepare_v2(d->db, sql, -1, stmt, nullptr) != SQLITE_OK)
+            return d->fail(d->sqliteError());
     return true;
 }
 
@@ -346,44 +358,70 @@ Section& SettingsStore::Private::section(QStringView name) const
     if (lastSection && name == lastSectionName)
         return *lastSection;
     auto it = findFolded(sections, name);
-    if (it == sections.end())
-        it = sections.emplace(name.toString().toCaseFolded(), Section{}).first;
-    Section& s = it->second;
-    if (!s.loaded && loadSection) {
-        sqlite3_reset(loadSection);
-        bindText(loadSection, 1, it->first);
-        while (sqlite3_step(loadSection) == SQLITE_ROW)
-            s.values.insert_or_assign(columnText(loadSection, 2), columnText(loadSection, 1));
-        sqlite3_reset(loadSection);
-        s.loaded = true;
+    if (it == sections.end()) {
+        it = sections.emplace(folded(name), Section{}).first;
+        it->second.name = it->first;
     }
     lastSectionName = name.toString();
-    lastSection = &s;
-    return s;
+    lastSection = &it->second;
+    return it->second;
+}
+
+const std::optional<QString>& SettingsStore::Private::read(Section& s, QStringView key) const
+{
+    auto it = findFolded(s.values, key);
+    if (it != s.values.end())
+        return it->second;
+    const QString foldedKey = folded(key);
+    std::optional<QString> value;
+    sqlite3_reset(readKey);
+    bindText(readKey, 1, s.name);
+    bindText(readKey, 2, foldedKey);
+    if (sqlite3_step(readKey) == SQLITE_ROW)
+        value = columnText(readKey, 0);
+    sqlite3_reset(readKey);
+    return s.values.emplace(foldedKey, std::move(value)).first->second;
+}
+
+std::vector<const QString*>& SettingsStore::Private::numbered(Section& s, QStringView prefix) const
+{
+    auto it = findFolded(s.numbered, prefix);
+    if (it != s.numbered.end())
+        return it->second;
+    const QString from = folded(prefix);
+    QString to = from;
+    if (!to.isEmpty())
+        to.back() = QChar(char16_t(to.back().unicode() + 1));
+    sqlite3_reset(readPrefix);
+    bindText(readPrefix, 1, s.name);
+    bindText(readPrefix, 2, from);
+    bindText(readPrefix, 3, to);
+    while (sqlite3_step(readPrefix) == SQLITE_ROW)
+        s.values.insert_or_assign(columnText(readPrefix, 0), columnText(readPrefix, 1));
+    sqlite3_reset(readPrefix);
+    // Indexed once all are in, so that the limit counts them all.
+    auto& byNumber = s.numbered.emplace(from, std::vector<const QString*>()).first->second;
+    for (const auto& [key, value] : s.values)
+        if (value)
+            s.index(byNumber, from, key, &*value);
+    return byNumber;
 }
 
 const QString* SettingsStore::find(QStringView section, QStringView key) const
 {
     if (!d->db)
         return nullptr;
-    auto& values = d->section(section).values;
-    const auto it = findFolded(values, key);
-    return it == values.end() ? nullptr : &it->second;
+    const std::optional<QString>& value = d->read(d->section(section), key);
+    return value ? &*value : nullptr;
 }
 
 const QString* SettingsStore::findNumbered(QStringView section, QStringView prefix, qint64 n) const
 {
     if (!d->db)
         return nullptr;
-    Section& s = d->section(section);
-    auto it = findFolded(s.numbered, prefix);
-    if (it == s.numbered.end()) {
-        it = s.numbered.emplace(folded(prefix), std::vector<const QString*>()).first;
-        for (const auto& [key, value] : s.values)
-            s.index(it->second, it->first, key, &value);
-    }
-    if (n >= 0 && size_t(n) < it->second.size())
-        return it->second[size_t(n)];
+    const std::vector<const QString*>& byNumber = d->numbered(d->section(section), prefix);
+    if (n >= 0 && size_t(n) < byNumber.size())
+        return byNumber[size_t(n)];
     return numberedByHash(section, prefix, n);
 }
 
@@ -406,9 +444,23 @@ const QString* SettingsStore::numberedByHash(QStringView section, QStringView pr
     return find(section, QStringView(buffer, size));
 }
 
+qint64 SettingsStore::numberedEnd(QStringView section, QStringView prefix) const
+{
+    return d->db ? qint64(d->numbered(d->section(section), prefix).size()) : 0;
+}
+
 qint64 SettingsStore::keyCount(QStringView section) const
 {
-    return d->db ? qint64(d->section(section).values.size()) : 0;
+    if (!d->db)
+        return 0;
+    Section& s = d->section(section);
+    if (!s.count) {
+        sqlite3_reset(d->countKeys);
+        bindText(d->countKeys, 1, s.name);
+        s.count = sqlite3_step(d->countKeys) == SQLITE_ROW ? sqlite3_column_int64(d->countKeys, 0) : 0;
+        sqlite3_reset(d->countKeys);
+    }
+    return *s.count;
 }
 
 bool SettingsStore::save(const QString& section, const QString& key, const QString& value)
@@ -449,8 +501,9 @@ bool SettingsStore::saveAll(const std::vector<Write>& writes)
     for (const Write& w : writes) {
         Section& s = d->section(w.section);
         const auto it = s.values.insert_or_assign(w.key.toCaseFolded(), w.value).first;
+        s.count.reset();
         for (auto& [prefix, byNumber] : s.numbered)
-            s.index(byNumber, prefix, it->first, &it->second);
+            s.index(byNumber, prefix, it->first, &*it->second);
     }
     return true;
 }

@@ -43,6 +43,9 @@ public:
     // The same for prefix & n (Tanko12) without building the key.
     const QString* findNumbered(QStringView section, QStringView prefix, qint64 n) const;
 
+    // One past the highest number n of prefix & n that a numbered read can
+    // reach without a lookup of its own: the bound for reading records in turn.
+    qint64 numberedEnd(QStringView section, QStringView prefix) const;
     // How many keys the section holds.
     qint64 keyCount(QStringView section) const;
 

@@ -50,7 +50,7 @@ TotalAverage ComputeTotalAverage(const SettingsStore& store, const QString& user
         }
     }
     // A count edited by hand beyond the records there are reads no further.
-    n = std::min<qint64>(n, store.keyCount(user));
+    n = std::min<qint64>(n, store.numberedEnd(user, u"Tanko") - 1);
     double sum = 0;
     int count = 0;
     for (qint64 i = 1; i <= n; ++i) {

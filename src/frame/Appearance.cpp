@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QFont>
 #include <QIcon>
+#include <QScreen>
+#include <QWidget>
 
 // The resources are compiled into the static core library, whose
 // initialiser the linker would otherwise drop.
@@ -22,6 +24,13 @@ void installProgramFont()
                       QStringLiteral("DejaVu Sans")});
     font.setPointSizeF(8.25);
     QApplication::setFont(font);
+}
+
+void centreOnScreen(QWidget* window)
+{
+    const QScreen* screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
+    if (screen)
+        window->move(screen->availableGeometry().center() - window->rect().center());
 }
 
 QIcon programIcon()

@@ -93,8 +93,7 @@ void Form1::showEvent(QShowEvent* event)
         return;
     if (!m_placed) {
         m_placed = true;
-        if (const QScreen* screen = QGuiApplication::primaryScreen())
-            move(screen->availableGeometry().center() - rect().center());
+        centreOnScreen(this);
         Text1[1]->setFocus();
     }
     Form_Activate();

@@ -32,9 +32,7 @@ Form2::Form2(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui::Form2>(
     connect(Command1, &QPushButton::clicked, this, &Form2::Command1_Click);
 
     // Centred on the screen, not over the main window as a dialog would be.
-    const QScreen* screen = parent ? parent->screen() : QGuiApplication::primaryScreen();
-    if (screen)
-        move(screen->availableGeometry().center() - rect().center());
+    centreOnScreen(this);
 }
 
 Form2::~Form2() = default;

@@ -62,8 +62,7 @@ void Form3::showEvent(QShowEvent* event)
         return;
     if (!m_placed) {
         m_placed = true;
-        if (const QScreen* screen = QGuiApplication::primaryScreen())
-            move(screen->availableGeometry().center() - rect().center());
+        centreOnScreen(this);
         Combo1->setFocus();
     }
     Form_Activate();

@@ -299,14 +299,11 @@ void TestPackage::menuEntryStartsTheInstalledProgram()
 {
     auto entry = desktopEntry(QDir(m_root).filePath(QStringLiteral("usr/share/applications/tankometer.desktop")));
     QCOMPARE(entry[QStringLiteral("Type")], QStringLiteral("Application"));
-    QCOMPARE(entry[QStringLiteral("Name")], QStringLiteral("Tankometer"));
-    QCOMPARE(entry[QStringLiteral("Terminal")], QStringLiteral("false"));
-    QCOMPARE(entry[QStringLiteral("Icon")], QStringLiteral("tankometer"));
-    QVERIFY(entry[QStringLiteral("Categories")].endsWith(u';'));
-    for (const char* language : {"fr", "nl"}) {
-        QVERIFY2(!entry[QStringLiteral("Comment[%1]").arg(QLatin1String(language))].isEmpty(), language);
-        QVERIFY2(!entry[QStringLiteral("GenericName[%1]").arg(QLatin1String(language))].isEmpty(), language);
-    }
+    QVERIFY2(!entry[QStringLiteral("NoDisplay")].startsWith(QStringLiteral("true")), "it shows in the menu");
+    // The icon it names is the one the package draws, at every size.
+    for (const int side : {16, 32, 48, 64, 128, 256})
+        QVERIFY(QFileInfo::exists(QDir(m_root).filePath(
+            QStringLiteral("usr/share/icons/hicolor/%1x%1/apps/%2.png").arg(side).arg(entry[QStringLiteral("Icon")]))));
 
     // A bare name, found on the path where the package puts it.
     const QStringList exec = entry[QStringLiteral("Exec")].split(u' ');
@@ -393,7 +390,7 @@ void TestPackage::installedProgramStarts()
     const QString store = data + QStringLiteral("/Tanko/tanko.db");
     const QString declared =
         data + QStringLiteral("/applications/") + QString::fromLatin1(FreedesktopShell::DesktopFile);
-    QTRY_VERIFY2_WITH_TIMEOUT(QFileInfo::exists(store) && QFileInfo::exists(declared) ||
+    QTRY_VERIFY2_WITH_TIMEOUT((QFileInfo::exists(store) && QFileInfo::exists(declared)) ||
                                   process.state() == QProcess::NotRunning,
                               "the program neither came up nor ended", 30000);
     QVERIFY2(process.state() == QProcess::Running, qPrintable(QString::fromUtf8(process.readAllStandardError())));

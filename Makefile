@@ -8,6 +8,8 @@ BUILD_TYPE ?= Release
 JOBS ?= $(shell nproc)
 PACKAGES := cmake ninja-build g++ qt6-base-dev qt6-base-dev-tools qt6-svg-dev libsqlite3-dev \
             fonts-dejavu-core fonts-liberation2
+# The .deb (dpkg-shlibdeps, file) and the cross compile of the Windows-only sources.
+PACKAGES += dpkg-dev file g++-mingw-w64-x86-64-win32
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
 deps:
@@ -34,6 +36,11 @@ run: build
 
 test: build
 	@cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+
+# A .deb of the program in $(BUILD)/; install it with: sudo apt install ./$(BUILD)/tankometer_*.deb
+.PHONY: package
+package: build
+	@cmake --build $(BUILD) --target package
 
 # The tests once more under AddressSanitizer and UndefinedBehaviorSanitizer.
 asan:

@@ -5,7 +5,7 @@
 #include <QFileInfo>
 
 #ifdef Q_OS_WIN
-#include "filetype/win32/WinFileType.h"
+#include "filetype/WinFileType.h"
 #else
 #include "filetype/ClassesStore.h"
 #include "filetype/FreedesktopShell.h"

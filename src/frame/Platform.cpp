@@ -4,6 +4,10 @@
 #include <QProcess>
 #include <QStandardPaths>
 
+#ifdef Q_OS_WIN
+#include "frame/win32/WinCalculator.h"
+#endif
+
 namespace Platform
 {
 namespace
@@ -29,7 +33,10 @@ public:
     QStringList calculatorPaths() override
     {
 #ifdef Q_OS_WIN
-        return {QStringLiteral("C:\\WINDOWS\\CALC.EXE"), QStringLiteral("C:\\WINDOWS\\System32\\calc.exe")};
+        QStringList paths;
+        for (const std::wstring& path : WinNative::calculatorPaths())
+            paths << QString::fromStdWString(path);
+        return paths;
 #else
         // The desktop's own calculator: the first of the usual ones installed.
         for (const char* name : {"gnome-calculator", "kcalc", "mate-calc", "galculator", "qalculate-gtk", "xcalc"}) {

@@ -2,9 +2,9 @@
 
 #include "filetype/Registry.h"
 
-// The registry and shell of Windows. The classes root is reached through the
-// account's own Software\Classes, which is what HKEY_CLASSES_ROOT shows to a
-// user without administrator rights and where such a user may write.
+// The registry and shell of Windows as the program's services: a thin layer
+// that turns the program's texts into the platform's wide strings and back,
+// over filetype/win32/WinRegistry.h. Built everywhere, linked on Windows.
 class WinRegistry : public FileType::Registry
 {
 public:

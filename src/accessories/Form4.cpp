@@ -1,6 +1,7 @@
 #include "accessories/Form4.h"
 
 #include "accessories/Pictures.h"
+#include "frame/Accessibility.h"
 #include "frame/StringTable.h"
 #include "ui_Form4.h"
 
@@ -21,6 +22,8 @@ Form4::Form4(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui::Form4>(
     for (QWidget* overlay :
          {static_cast<QWidget*>(ui->Shape1), static_cast<QWidget*>(ui->Label1_0), static_cast<QWidget*>(ui->Label1_1)})
         overlay->setAttribute(Qt::WA_TransparentForMouseEvents);
+    // The card is read as the names written on it.
+    Accessibility::nameAfter(ui->Image1, {Label1[0], Label1[1]});
 }
 
 Form4::~Form4() = default;

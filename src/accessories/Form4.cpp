@@ -15,7 +15,7 @@ Form4::Form4(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui::Form4>(
     setFixedSize(size());
     Label1 = {ui->Label1_0, ui->Label1_1};
 
-    ui->Image1->setPixmap(Pictures::render(Pictures::About, ui->Image1->size(), devicePixelRatioF()));
+    Pictures::showIn(ui->Image1, Pictures::About);
     ui->Image1->installEventFilter(this);
     // The names and the frame lie on the picture: a click or a hover there
     // belongs to the picture.

@@ -44,7 +44,7 @@ Form1::Form1(QWidget* parent) : QWidget(parent), ui(std::make_unique<Ui::Form1>(
     for (QLabel* label : Label1)
         label->installEventFilter(this);
     ui->Image1->installEventFilter(this);
-    ui->Image1->setPixmap(Pictures::render(Pictures::Main, ui->Image1->size(), ui->Image1->devicePixelRatioF()));
+    Pictures::showIn(ui->Image1, Pictures::Main);
 
     connect(ui->Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
     connect(ui->Command2, &QPushButton::clicked, this, &Form1::Command2_Click);

@@ -50,11 +50,14 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        // Qt tells a widget of a new screen or a new scale of its screen
-        // with this event only.
+        // A move to a screen of another scale reaches a widget as a screen
+        // change; later Qt versions also say when the scale itself changes.
         const QEvent::Type type = event->type();
-        if (watched == m_label &&
-            (type == QEvent::Show || type == QEvent::Resize || type == QEvent::ScreenChangeInternal))
+        bool newDensity = type == QEvent::ScreenChangeInternal;
+#if QT_VERSION >= QT_VERSION_CHECK(6, 6, 0)
+        newDensity = newDensity || type == QEvent::DevicePixelRatioChange;
+#endif
+        if (watched == m_label && (newDensity || type == QEvent::Show || type == QEvent::Resize))
             refresh();
         return QObject::eventFilter(watched, event);
     }

@@ -88,7 +88,7 @@ QString nameOf(const QWidget* control)
 void nameControls(QWidget* window)
 {
     for (QWidget* control : window->findChildren<QWidget*>()) {
-        if (control->property(CaptionsProperty).isValid())
+        if (control->window() == window && control->property(CaptionsProperty).isValid())
             control->setAccessibleName(nameOf(control));
     }
 }

@@ -43,6 +43,7 @@ QString nameOf(const QWidget* control);
 // Renames every control of window named by nameAfter; run after its captions change.
 void nameControls(QWidget* window);
 
-// Shows a result and, when it changed, has it read out.
+// Shows a result and, when it changed, has it read out. The label is one named
+// with nameAfter: Qt reads out by itself only the labels it names itself.
 void showResult(QLabel* label, const QString& text);
 } // namespace Accessibility

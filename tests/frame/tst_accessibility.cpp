@@ -111,6 +111,7 @@ private slots:
     void boxesAreLabelled_data();
     void boxesAreLabelled();
     void namesFollowALanguageChange();
+    void namesFollowWhatTheUserChanges();
     void descriptionsFollowTheAmountTooltip();
     void resultsAreReadOutWhenTheyChange();
     void tabOrder();
@@ -255,6 +256,20 @@ void TestAccessibility::namesFollowALanguageChange()
     QCOMPARE(readName(arrival), QStringLiteral("Kms Aankomst"));
     QCOMPARE(readDescription(arrival), QStringLiteral("... of Totaal aantal kilometers"));
     QCOMPARE(readName(form.Label1[0]), QStringLiteral("Totaal Aantal Kilometers: Geen afstand in omloop"));
+}
+
+void TestAccessibility::namesFollowWhatTheUserChanges()
+{
+    ProgramWindows windows("en");
+    auto* name = windows.currency->findChild<QLineEdit*>("Text1_4");
+    QTest::keyClicks(name, "JPY");
+    QCOMPARE(readName(windows.currency->findChild<QWidget*>("Option1_4")), QStringLiteral("Currency: JPY"));
+    QCOMPARE(readName(windows.currency->findChild<QWidget*>("Text2_4")), QStringLiteral("Exchange Rate 1 €: JPY"));
+    QCOMPARE(readName(windows.currency->findChild<QWidget*>("Text4_4")), QStringLiteral("Curency Rate: JPY"));
+
+    windows.calendar->MonthView1_DateClick(QDate(2026, 12, 24));
+    QCOMPARE(readName(windows.calendar->findChild<QWidget*>("MonthView1")),
+             QStringLiteral("Thursday 24 December 2026"));
 }
 
 void TestAccessibility::descriptionsFollowTheAmountTooltip()

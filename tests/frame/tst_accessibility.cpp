@@ -134,7 +134,7 @@ void TestAccessibility::everyControlIsNamedAndDescribed()
     for (QWidget* window : windows.all()) {
         for (QWidget* control : controlsOf(window)) {
             ++seen;
-            const QString where = window->metaObject()->className() + u'.' + control->objectName();
+            const QString where = window->objectName() + u'.' + control->objectName();
             if (readName(control).trimmed().isEmpty())
                 faults << where + QStringLiteral(": no name");
             if (readDescription(control) != control->toolTip())

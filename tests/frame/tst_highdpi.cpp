@@ -53,7 +53,7 @@ public:
             const QString name = widget->objectName();
             if (name.isEmpty() || name.startsWith(u"qt_") || widget->window() != window || !widget->isVisibleTo(window))
                 continue;
-            const QString where = window->metaObject()->className() + u'.' + name;
+            const QString where = window->objectName() + u'.' + name;
             if (auto* label = qobject_cast<QLabel*>(widget))
                 checkLabel(where, label);
             else if (auto* button = qobject_cast<QPushButton*>(widget))
@@ -228,7 +228,7 @@ void TestHighDpi::windowsKeepTheirLayout()
     const qreal ratio = screenScale();
     int i = 0;
     for (QWidget* window : windows.all()) {
-        const QString name = QString::fromLatin1(window->metaObject()->className());
+        const QString name = window->objectName();
         QCOMPARE(window->size(), designed[i++]);
         QCOMPARE(window->devicePixelRatioF(), ratio);
         for (QWidget* control : window->findChildren<QWidget*>()) {

@@ -85,47 +85,27 @@ void TestConversions::localeNumber_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<bool>("ok");
     QTest::addColumn<double>("expected");
-    QTest::newRow("en: 12.5") << "en"
-                              << "12.5" << true << 12.5;
-    QTest::newRow("en: 46,80 is 4680, the comma groups") << "en"
-                                                         << "46,80" << true << 4680.0;
-    QTest::newRow("en: 1,234.5") << "en"
-                                 << "1,234.5" << true << 1234.5;
-    QTest::newRow("en: surrounding blanks") << "en"
-                                            << "  7 " << true << 7.0;
-    QTest::newRow("en: sign and exponent") << "en"
-                                           << "-1.5E-2" << true << -0.015;
-    QTest::newRow("en: trailing point") << "en"
-                                        << "12." << true << 12.0;
-    QTest::newRow("en: empty fails") << "en"
-                                     << "" << false << 0.0;
-    QTest::newRow("en: letters fail") << "en"
-                                      << "abc" << false << 0.0;
-    QTest::newRow("en: two points fail") << "en"
-                                         << "1.2.3" << false << 0.0;
-    QTest::newRow("en: grouping before any digit fails") << "en"
-                                                         << ",5" << false << 0.0;
-    QTest::newRow("en: exponent without digits fails") << "en"
-                                                       << "1e" << false << 0.0;
-    QTest::newRow("en: beyond the double range fails") << "en"
-                                                       << "1e400" << false << 0.0;
-    QTest::newRow("en: a blank inside fails") << "en"
-                                              << "1 2" << false << 0.0;
-    QTest::newRow("fr: 12,50 reads 12.5") << "fr"
-                                          << "12,50" << true << 12.5;
-    QTest::newRow("fr: plain space groups") << "fr"
-                                            << "1 234,5" << true << 1234.5;
+    QTest::newRow("en: 12.5") << "en" << "12.5" << true << 12.5;
+    QTest::newRow("en: 46,80 is 4680, the comma groups") << "en" << "46,80" << true << 4680.0;
+    QTest::newRow("en: 1,234.5") << "en" << "1,234.5" << true << 1234.5;
+    QTest::newRow("en: surrounding blanks") << "en" << "  7 " << true << 7.0;
+    QTest::newRow("en: sign and exponent") << "en" << "-1.5E-2" << true << -0.015;
+    QTest::newRow("en: trailing point") << "en" << "12." << true << 12.0;
+    QTest::newRow("en: empty fails") << "en" << "" << false << 0.0;
+    QTest::newRow("en: letters fail") << "en" << "abc" << false << 0.0;
+    QTest::newRow("en: two points fail") << "en" << "1.2.3" << false << 0.0;
+    QTest::newRow("en: grouping before any digit fails") << "en" << ",5" << false << 0.0;
+    QTest::newRow("en: exponent without digits fails") << "en" << "1e" << false << 0.0;
+    QTest::newRow("en: beyond the double range fails") << "en" << "1e400" << false << 0.0;
+    QTest::newRow("en: a blank inside fails") << "en" << "1 2" << false << 0.0;
+    QTest::newRow("fr: 12,50 reads 12.5") << "fr" << "12,50" << true << 12.5;
+    QTest::newRow("fr: plain space groups") << "fr" << "1 234,5" << true << 1234.5;
     QTest::newRow("fr: narrow no-break space groups") << "fr" << QString::fromUtf8("1\u202F234,5") << true << 1234.5;
-    QTest::newRow("fr: 12.50 fails") << "fr"
-                                     << "12.50" << false << 0.0;
-    QTest::newRow("fr: 1.2.3 fails") << "fr"
-                                     << "1.2.3" << false << 0.0;
-    QTest::newRow("nl: 06,15") << "nl"
-                               << "06,15" << true << 6.15;
-    QTest::newRow("nl: 37.44 is 3744, the point groups") << "nl"
-                                                         << "37.44" << true << 3744.0;
-    QTest::newRow("nl: 1.234,5") << "nl"
-                                 << "1.234,5" << true << 1234.5;
+    QTest::newRow("fr: 12.50 fails") << "fr" << "12.50" << false << 0.0;
+    QTest::newRow("fr: 1.2.3 fails") << "fr" << "1.2.3" << false << 0.0;
+    QTest::newRow("nl: 06,15") << "nl" << "06,15" << true << 6.15;
+    QTest::newRow("nl: 37.44 is 3744, the point groups") << "nl" << "37.44" << true << 3744.0;
+    QTest::newRow("nl: 1.234,5") << "nl" << "1.234,5" << true << 1234.5;
 }
 
 void TestConversions::localeNumber()
@@ -199,63 +179,25 @@ void TestConversions::formatPattern_data()
     QTest::addColumn<bool>("isText");
     QTest::addColumn<QString>("pattern");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("6.544 gives 06.54") << "en"
-                                       << "6.544" << false << "00.00"
-                                       << "06.54";
-    QTest::newRow("6.545 rounds up to 06.55") << "en"
-                                              << "6.545" << false << "00.00"
-                                              << "06.55";
-    QTest::newRow("1.005 rounds up to 01.01") << "en"
-                                              << "1.005" << false << "00.00"
-                                              << "01.01";
-    QTest::newRow("0 gives 00.00") << "en"
-                                   << "0" << false << "00.00"
-                                   << "00.00";
-    QTest::newRow("123.456 keeps its integer digits") << "en"
-                                                      << "123.456" << false << "00.00"
-                                                      << "123.46";
-    QTest::newRow("9.999 carries into the integer") << "en"
-                                                    << "9.999" << false << "00.00"
-                                                    << "10.00";
-    QTest::newRow("negative") << "en"
-                              << "-1.5" << false << "00.00"
-                              << "-01.50";
-    QTest::newRow("fr: 0 gives 00,00") << "fr"
-                                       << "0" << false << "00.00"
-                                       << "00,00";
-    QTest::newRow("nl: 6.15") << "nl"
-                              << "6.15" << false << "00.00"
-                              << "06,15";
-    QTest::newRow("7.75 in three decimals") << "en"
-                                            << "7.75" << false << "00.000"
-                                            << "07.750";
-    QTest::newRow("7.4666 in three decimals") << "en"
-                                              << "7.466666666666667" << false << "00.000"
-                                              << "07.467";
-    QTest::newRow("12.5 in three decimals") << "en"
-                                            << "12.5" << false << "00.000"
-                                            << "12.500";
-    QTest::newRow("a text that is no number stays") << "en"
-                                                    << "abc" << true << "00.00"
-                                                    << "abc";
-    QTest::newRow("a text is read in the locale") << "fr"
-                                                  << "6,547" << true << "00.00"
-                                                  << "06,55";
-    QTest::newRow("fr: a point text is no number there") << "fr"
-                                                         << " 6.03" << true << "00.00"
-                                                         << " 6.03";
-    QTest::newRow("inverse rate of 1.54982") << "en"
-                                             << "0.6452362209804" << false << "##.########"
-                                             << ".64523622";
-    QTest::newRow("inverse rate .5") << "en"
-                                     << "0.5" << false << "##.########"
-                                     << ".5";
-    QTest::newRow("inverse rate 2. keeps its point") << "en"
-                                                     << "2" << false << "##.########"
-                                                     << "2.";
-    QTest::newRow("fr: inverse rate ,5") << "fr"
-                                         << "0.5" << false << "##.########"
-                                         << ",5";
+    QTest::newRow("6.544 gives 06.54") << "en" << "6.544" << false << "00.00" << "06.54";
+    QTest::newRow("6.545 rounds up to 06.55") << "en" << "6.545" << false << "00.00" << "06.55";
+    QTest::newRow("1.005 rounds up to 01.01") << "en" << "1.005" << false << "00.00" << "01.01";
+    QTest::newRow("0 gives 00.00") << "en" << "0" << false << "00.00" << "00.00";
+    QTest::newRow("123.456 keeps its integer digits") << "en" << "123.456" << false << "00.00" << "123.46";
+    QTest::newRow("9.999 carries into the integer") << "en" << "9.999" << false << "00.00" << "10.00";
+    QTest::newRow("negative") << "en" << "-1.5" << false << "00.00" << "-01.50";
+    QTest::newRow("fr: 0 gives 00,00") << "fr" << "0" << false << "00.00" << "00,00";
+    QTest::newRow("nl: 6.15") << "nl" << "6.15" << false << "00.00" << "06,15";
+    QTest::newRow("7.75 in three decimals") << "en" << "7.75" << false << "00.000" << "07.750";
+    QTest::newRow("7.4666 in three decimals") << "en" << "7.466666666666667" << false << "00.000" << "07.467";
+    QTest::newRow("12.5 in three decimals") << "en" << "12.5" << false << "00.000" << "12.500";
+    QTest::newRow("a text that is no number stays") << "en" << "abc" << true << "00.00" << "abc";
+    QTest::newRow("a text is read in the locale") << "fr" << "6,547" << true << "00.00" << "06,55";
+    QTest::newRow("fr: a point text is no number there") << "fr" << " 6.03" << true << "00.00" << " 6.03";
+    QTest::newRow("inverse rate of 1.54982") << "en" << "0.6452362209804" << false << "##.########" << ".64523622";
+    QTest::newRow("inverse rate .5") << "en" << "0.5" << false << "##.########" << ".5";
+    QTest::newRow("inverse rate 2. keeps its point") << "en" << "2" << false << "##.########" << "2.";
+    QTest::newRow("fr: inverse rate ,5") << "fr" << "0.5" << false << "##.########" << ",5";
 }
 
 void TestConversions::formatPattern()
@@ -277,19 +219,11 @@ void TestConversions::formatDate_data()
     QTest::addColumn<QString>("localeName");
     QTest::addColumn<QString>("pattern");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("en short") << "en"
-                              << "dd mmmm yyyy"
-                              << "05 December 2026";
-    QTest::newRow("fr short") << "fr"
-                              << "dd mmmm yyyy" << QString::fromUtf8("05 décembre 2026");
-    QTest::newRow("nl short") << "nl"
-                              << "dd mmmm yyyy"
-                              << "05 december 2026";
-    QTest::newRow("en long") << "en"
-                             << "dddd dd mmmm yyyy"
-                             << "Saturday 05 December 2026";
-    QTest::newRow("fr long") << "fr"
-                             << "dddd dd mmmm yyyy" << QString::fromUtf8("samedi 05 décembre 2026");
+    QTest::newRow("en short") << "en" << "dd mmmm yyyy" << "05 December 2026";
+    QTest::newRow("fr short") << "fr" << "dd mmmm yyyy" << QString::fromUtf8("05 décembre 2026");
+    QTest::newRow("nl short") << "nl" << "dd mmmm yyyy" << "05 december 2026";
+    QTest::newRow("en long") << "en" << "dddd dd mmmm yyyy" << "Saturday 05 December 2026";
+    QTest::newRow("fr long") << "fr" << "dddd dd mmmm yyyy" << QString::fromUtf8("samedi 05 décembre 2026");
 }
 
 void TestConversions::formatDate()
@@ -311,27 +245,13 @@ void TestConversions::euroValue_data()
     QTest::addColumn<QString>("factor");
     QTest::addColumn<bool>("ok");
     QTest::addColumn<double>("expected");
-    QTest::newRow("en: 46.80 at 0.8") << "en"
-                                      << "46.80"
-                                      << "0.8" << true << 37.44;
-    QTest::newRow("en: 46,80 is read as 46") << "en"
-                                             << "46,80"
-                                             << "0.8" << true << 36.8;
-    QTest::newRow("en: 50 at 0.861594 rounds to cents") << "en"
-                                                        << "50"
-                                                        << "0.861594" << true << 43.08;
-    QTest::newRow("fr: 46,80 at 0,8") << "fr"
-                                      << "46,80"
-                                      << "0,8" << true << 37.44;
-    QTest::newRow("nl: 46,80 at 0,8 is not a hundredfold") << "nl"
-                                                           << "46,80"
-                                                           << "0,8" << true << 37.44;
-    QTest::newRow("fr: an unreadable factor fails") << "fr"
-                                                    << "10"
-                                                    << "" << false << 0.0;
-    QTest::newRow("fr: an unreadable amount fails") << "fr"
-                                                    << "1.2.3"
-                                                    << "1" << false << 0.0;
+    QTest::newRow("en: 46.80 at 0.8") << "en" << "46.80" << "0.8" << true << 37.44;
+    QTest::newRow("en: 46,80 is read as 46") << "en" << "46,80" << "0.8" << true << 36.8;
+    QTest::newRow("en: 50 at 0.861594 rounds to cents") << "en" << "50" << "0.861594" << true << 43.08;
+    QTest::newRow("fr: 46,80 at 0,8") << "fr" << "46,80" << "0,8" << true << 37.44;
+    QTest::newRow("nl: 46,80 at 0,8 is not a hundredfold") << "nl" << "46,80" << "0,8" << true << 37.44;
+    QTest::newRow("fr: an unreadable factor fails") << "fr" << "10" << "" << false << 0.0;
+    QTest::newRow("fr: an unreadable amount fails") << "fr" << "1.2.3" << "1" << false << 0.0;
 }
 
 void TestConversions::euroValue()

@@ -83,11 +83,9 @@ void TestForm1::titleDateAndStatusBar_data()
     QTest::addColumn<float>("langOfs");
     QTest::addColumn<QString>("date");
     QTest::addColumn<QString>("shortDate");
-    QTest::newRow("en") << "en" << 0.0f << "05 December 2026"
-                        << "05/12/2026";
+    QTest::newRow("en") << "en" << 0.0f << "05 December 2026" << "05/12/2026";
     QTest::newRow("fr") << "fr" << 1.0f << QString::fromUtf8("05 décembre 2026") << "05/12/2026";
-    QTest::newRow("nl") << "nl" << 2.0f << "05 december 2026"
-                        << "05-12-2026";
+    QTest::newRow("nl") << "nl" << 2.0f << "05 december 2026" << "05-12-2026";
 }
 
 void TestForm1::titleDateAndStatusBar()

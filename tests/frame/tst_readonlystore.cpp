@@ -5,12 +5,12 @@
 #include "frame/SettingsStore.h"
 
 #include <QApplication>
+#include <QScopeGuard>
 #include <QCryptographicHash>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
-#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 

@@ -1,7 +1,7 @@
 #include "frame/SettingsStore.h"
 
-#include "TestSupport.h"
 #include "frame/Module1.h"
+#include "TestSupport.h"
 
 #include <QCryptographicHash>
 #include <QFile>
@@ -75,21 +75,11 @@ void TestSettingsStore::defaultsOfKeysNeverWritten_data()
     QTest::addColumn<QString>("localeName");
     QTest::addColumn<QString>("kind");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("number 0 gives \"0\"") << "en"
-                                          << "zero"
-                                          << "0";
-    QTest::newRow("fr: number 1.5 in the locale") << "fr"
-                                                  << "onePointFive"
-                                                  << "1,5";
-    QTest::newRow("text Euro") << "en"
-                               << "euro"
-                               << "Euro";
-    QTest::newRow("True") << "nl"
-                          << "true"
-                          << "True";
-    QTest::newRow("empty text") << "en"
-                                << "empty"
-                                << "";
+    QTest::newRow("number 0 gives \"0\"") << "en" << "zero" << "0";
+    QTest::newRow("fr: number 1.5 in the locale") << "fr" << "onePointFive" << "1,5";
+    QTest::newRow("text Euro") << "en" << "euro" << "Euro";
+    QTest::newRow("True") << "nl" << "true" << "True";
+    QTest::newRow("empty text") << "en" << "empty" << "";
 }
 
 void TestSettingsStore::defaultsOfKeysNeverWritten()

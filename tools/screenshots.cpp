@@ -1,5 +1,6 @@
 // Renders every window on the offscreen platform in English, French and
-// Dutch to PNG files, for the README and for checking that no caption is cut.
+// Dutch to PNG files, for the README and for checking that no caption is cut,
+// and the main window once more on a screen of twice the pixel density.
 #include "accessories/Form4.h"
 #include "accessories/Form6.h"
 #include "currency/Form7.h"
@@ -15,9 +16,11 @@
 #include <QApplication>
 #include <QDir>
 #include <QLineEdit>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <memory>
 #include <span>
 
 namespace
@@ -62,6 +65,45 @@ void fillUp(Form1& form, const QStringList& texts)
 {
     for (int i = 0; i < 4; ++i)
         form.Text1[i]->setText(texts.value(i));
+}
+
+// A fresh store in dir holding three fill-ups of the language's user, made current.
+std::unique_ptr<SettingsStore> openStore(const QTemporaryDir& dir, const Language& language)
+{
+    auto store = std::make_unique<SettingsStore>(dir.filePath(QStringLiteral("tanko.db")));
+    store->open();
+    SettingsStore::setCurrent(store.get());
+    setUserLocale(language.locale);
+    Module1::LangOfs = language.langOfs;
+    Module1::CurUser = QString::fromUtf8(language.user);
+    const QString sep = language.locale.decimalSeparator;
+    for (int n = 1; n <= 3; ++n) {
+        store->save(Module1::CurUser, QStringLiteral("Tanko%1").arg(n),
+                    QStringLiteral("06") + sep + QStringLiteral("%1").arg(10 + n * 7));
+        store->save(Module1::CurUser, QStringLiteral("TotEntry"), QString::number(n));
+    }
+    return store;
+}
+
+void shootMain(const QString& path)
+{
+    Form1 form1;
+    form1.show();
+    fillUp(form1, {QStringLiteral("10000"), QStringLiteral("10650"), QStringLiteral("40"), QStringLiteral("60")});
+    QTest::qWait(50);
+    save(form1, path);
+}
+
+// Run with QT_SCALE_FACTOR=2: the main window as a screen of twice the
+// density shows it, its picture drawn again for the finer pixels.
+void shootDoubled(const QString& out, std::span<const Language> languages)
+{
+    for (const Language& language : languages) {
+        QTemporaryDir dir;
+        const auto store = openStore(dir, language);
+        shootMain(QStringLiteral("%1/main-%2@2x.png").arg(out, QString::fromLatin1(language.code)));
+        SettingsStore::setCurrent(nullptr);
+    }
 }
 
 // The averages report of a few fill-ups over two months, one paid abroad.
@@ -109,6 +151,11 @@ void shootReports(const QString& out, std::span<const Language> languages)
 
 int main(int argc, char* argv[])
 {
+    // The scale is read when the application starts, so the doubled pictures
+    // come from a second run of this program.
+    const bool doubled = argc > 2 && qstrcmp(argv[2], "--doubled") == 0;
+    if (doubled)
+        qputenv("QT_SCALE_FACTOR", "2");
     QApplication app(argc, argv);
     installProgramFont();
     const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("screenshots");
@@ -119,26 +166,16 @@ int main(int argc, char* argv[])
     const Language languages[] = {{"en", 0, LocaleInfo::english(), "Anna"},
                                   {"fr", 1, LocaleInfo::french(), "Élodie"},
                                   {"nl", 2, LocaleInfo::dutch(), "Pieter"}};
+    if (doubled) {
+        shootDoubled(out, languages);
+        return 0;
+    }
     for (const Language& language : languages) {
         QTemporaryDir dir;
-        SettingsStore store(dir.filePath(QStringLiteral("tanko.db")));
-        store.open();
-        SettingsStore::setCurrent(&store);
-        setUserLocale(language.locale);
-        Module1::LangOfs = language.langOfs;
-        Module1::CurUser = QString::fromUtf8(language.user);
-        const QString sep = language.locale.decimalSeparator;
-        for (int n = 1; n <= 3; ++n) {
-            store.save(Module1::CurUser, QStringLiteral("Tanko%1").arg(n), QStringLiteral("06") + sep + QStringLiteral("%1").arg(10 + n * 7));
-            store.save(Module1::CurUser, QStringLiteral("TotEntry"), QString::number(n));
-        }
+        const auto store = openStore(dir, language);
+        shootMain(QStringLiteral("%1/main-%2.png").arg(out, QString::fromLatin1(language.code)));
 
         Form1 form1;
-        form1.show();
-        fillUp(form1, {QStringLiteral("10000"), QStringLiteral("10650"), QStringLiteral("40"), QStringLiteral("60")});
-        QTest::qWait(50);
-        save(form1, QStringLiteral("%1/main-%2.png").arg(out, QString::fromLatin1(language.code)));
-
         Form7 form7(&form1, &form1);
         form7.show();
         QTest::qWait(50);
@@ -149,5 +186,5 @@ int main(int argc, char* argv[])
         SettingsStore::setCurrent(nullptr);
     }
     shootReports(out, languages);
-    return 0;
+    return QProcess::execute(QCoreApplication::applicationFilePath(), {out, QStringLiteral("--doubled")});
 }

@@ -1,6 +1,7 @@
 #include "accessories/Form4.h"
 
 #include "accessories/Pictures.h"
+#include "frame/Accessibility.h"
 #include "frame/StringTable.h"
 #include "ui_Form4.h"
 
@@ -14,13 +15,15 @@ Form4::Form4(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui::Form4>(
     setFixedSize(size());
     Label1 = {ui->Label1_0, ui->Label1_1};
 
-    ui->Image1->setPixmap(Pictures::render(Pictures::About, ui->Image1->size(), devicePixelRatioF()));
+    Pictures::showIn(ui->Image1, Pictures::About);
     ui->Image1->installEventFilter(this);
     // The names and the frame lie on the picture: a click or a hover there
     // belongs to the picture.
     for (QWidget* overlay :
          {static_cast<QWidget*>(ui->Shape1), static_cast<QWidget*>(ui->Label1_0), static_cast<QWidget*>(ui->Label1_1)})
         overlay->setAttribute(Qt::WA_TransparentForMouseEvents);
+    // The card is read as the names written on it.
+    Accessibility::nameAfter(ui->Image1, {Label1[0], Label1[1]});
 }
 
 Form4::~Form4() = default;

@@ -1,5 +1,6 @@
 #include "accessories/Form6.h"
 
+#include "frame/Accessibility.h"
 #include "frame/Conversions.h"
 #include "frame/Module1.h"
 #include "frame/Platform.h"
@@ -50,6 +51,9 @@ Form6::Form6(QLabel* mainDate, QWidget* parent)
     setFixedSize(size());
     ui->MonthView1->setLocale(calendarLocale(userLocale()));
 
+    // The calendar is read as the long date it has selected.
+    Accessibility::nameAfter(ui->MonthView1, {ui->Label1});
+
     connect(ui->MonthView1, &QCalendarWidget::clicked, this, &Form6::MonthView1_DateClick);
     // Enter on a date chooses it as a click does, for those who use the keys.
     connect(ui->MonthView1, &QCalendarWidget::activated, this, &Form6::MonthView1_DateClick);
@@ -77,12 +81,14 @@ void Form6::Form_Activate()
         date = Platform::services().clock->today();
     ui->MonthView1->setSelectedDate(date);
     ui->Label1->setText(FormatPattern(date, u"dddd dd mmmm yyyy"));
+    Accessibility::nameControls(this);
 }
 
 void Form6::MonthView1_DateClick(QDate DateClicked)
 {
     m_mainDate->setText(FormatPattern(DateClicked, u"dd mmmm yyyy"));
     ui->Label1->setText(FormatPattern(DateClicked, u"dddd dd mmmm yyyy"));
+    Accessibility::nameControls(this);
 }
 
 void Form6::Command1_Click()

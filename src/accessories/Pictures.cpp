@@ -2,6 +2,8 @@
 
 #include "frame/Appearance.h"
 
+#include <QEvent>
+#include <QLabel>
 #include <QPainter>
 #include <QSvgRenderer>
 
@@ -26,5 +28,50 @@ QPixmap render(const QString& resource, QSize size, qreal devicePixelRatio)
     }
     pixmap.setDevicePixelRatio(ratio);
     return pixmap;
+}
+
+namespace
+{
+class SharpPicture : public QObject
+{
+public:
+    SharpPicture(const QString& resource, QLabel* label) : QObject(label), m_resource(resource), m_label(label) {}
+
+    void refresh()
+    {
+        const qreal ratio = m_label->devicePixelRatioF();
+        const QPixmap shown = m_label->pixmap();
+        const QSize pixels(int(std::ceil(m_label->width() * ratio)), int(std::ceil(m_label->height() * ratio)));
+        if (!shown.isNull() && shown.devicePixelRatio() == ratio && shown.size() == pixels)
+            return;
+        m_label->setPixmap(render(m_resource, m_label->size(), ratio));
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        // A move to a screen of another scale reaches a widget as a screen
+        // change; later Qt versions also say when the scale itself changes.
+        const QEvent::Type type = event->type();
+        bool newDensity = type == QEvent::ScreenChangeInternal;
+#if QT_VERSION >= QT_VERSION_CHECK(6, 6, 0)
+        newDensity = newDensity || type == QEvent::DevicePixelRatioChange;
+#endif
+        if (watched == m_label && (newDensity || type == QEvent::Show || type == QEvent::Resize))
+            refresh();
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    QString m_resource;
+    QLabel* m_label;
+};
+} // namespace
+
+void showIn(QLabel* label, const QString& resource)
+{
+    auto* keeper = new SharpPicture(resource, label);
+    label->installEventFilter(keeper);
+    keeper->refresh();
 }
 } // namespace Pictures

@@ -1,5 +1,6 @@
 #include "currency/Form7.h"
 
+#include "frame/Accessibility.h"
 #include "frame/Form1.h"
 #include "frame/Module1.h"
 #include "frame/Platform.h"
@@ -22,6 +23,18 @@ Form7::Form7(Form1* main, QWidget* parent) : QDialog(parent), ui(std::make_uniqu
     Text1 = {ui->Text1_0, ui->Text1_1, ui->Text1_2, ui->Text1_3, ui->Text1_4, ui->Text1_5};
     Text2 = {ui->Text2_0, ui->Text2_1, ui->Text2_2, ui->Text2_3, ui->Text2_4, ui->Text2_5};
     Text4 = {ui->Text4_0, ui->Text4_1, ui->Text4_2, ui->Text4_3, ui->Text4_4, ui->Text4_5};
+
+    // Each field of a row is read with its column heading and the row's currency.
+    for (int n = 0; n < CurrencyRows; ++n) {
+        const int half = n < CurrencyRows / 2 ? 0 : 1;
+        const QWidget* currency = half ? ui->Label1_1 : ui->Label1_0;
+        Accessibility::nameAfter(Option1[n], {currency, Text1[n]});
+        Accessibility::nameAfter(Text1[n], {currency});
+        Accessibility::nameAfter(Text2[n], {half ? ui->Label2_1 : ui->Label2_0, Text1[n]});
+        Accessibility::nameAfter(Text4[n], {half ? ui->Label3_1 : ui->Label3_0, Text1[n]});
+        connect(Text1[n], &QLineEdit::textChanged, this, [this] { Accessibility::nameControls(this); });
+    }
+    Accessibility::nameAfter(ui->Text3, {ui->Text3});
 
     // Row 0 is the Euro: fixed texts, no inverse to compute.
     for (int i = 1; i < CurrencyRows; ++i)
@@ -82,6 +95,7 @@ void Form7::Form_Activate()
     ui->Check1->setChecked(showCurrMess);
 
     AffTaux();
+    Accessibility::nameControls(this);
 }
 
 void Form7::Text2_Change(int Index)

@@ -4,6 +4,7 @@
 #include "accessories/Form6.h"
 #include "accessories/Pictures.h"
 #include "filetype/ImportExport.h"
+#include "frame/Accessibility.h"
 #include "frame/Appearance.h"
 #include "frame/Module1.h"
 #include "frame/Platform.h"
@@ -43,7 +44,7 @@ Form1::Form1(QWidget* parent) : QWidget(parent), ui(std::make_unique<Ui::Form1>(
     for (QLabel* label : Label1)
         label->installEventFilter(this);
     ui->Image1->installEventFilter(this);
-    ui->Image1->setPixmap(Pictures::render(Pictures::Main, ui->Image1->size(), ui->Image1->devicePixelRatioF()));
+    Pictures::showIn(ui->Image1, Pictures::Main);
 
     connect(ui->Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
     connect(ui->Command2, &QPushButton::clicked, this, &Form1::Command2_Click);
@@ -71,6 +72,16 @@ Form1::Form1(QWidget* parent) : QWidget(parent), ui(std::make_unique<Ui::Form1>(
     ui->StatusBar1->addWidget(m_panels[0]);
     ui->StatusBar1->addWidget(m_panels[1]);
     ui->StatusBar1->addWidget(m_panels[2], 1);
+    // A screen reader says what each entry field is for and reads each result
+    // with the heading above it.
+    Accessibility::labelField(Label1[2], Text1[0]);
+    Accessibility::labelField(Label1[3], Text1[1]);
+    Accessibility::labelField(Label1[4], Text1[2]);
+    Accessibility::labelField(Label1[7], Text1[3]);
+    Accessibility::nameAfter(Label1[0], {Label1[5], Label1[0]});
+    Accessibility::nameAfter(Label1[1], {Label1[6], Label1[1]});
+    Accessibility::nameAfter(m_panels[2], {m_panels[2]});
+    Accessibility::nameAfter(ui->Image1, {ui->Image1});
     m_clock.setInterval(1000);
     connect(&m_clock, &QTimer::timeout, this, &Form1::updateClock);
     m_clock.start();
@@ -139,7 +150,7 @@ void Form1::CalcKms()
 {
     const CaptionOutcome out = ::CalcKms(values, entryTexts(Text1));
     if (out.caption)
-        Label1[0]->setText(*out.caption);
+        Accessibility::showResult(Label1[0], *out.caption);
     if (out.failed)
         ui->Command2->setEnabled(false);
 }
@@ -148,7 +159,7 @@ void Form1::CalLtrs()
 {
     const CaptionOutcome out = ::CalLtrs(values, entryTexts(Text1), Label1[0]->text());
     if (out.caption)
-        Label1[1]->setText(*out.caption);
+        Accessibility::showResult(Label1[1], *out.caption);
     ui->Command2->setEnabled(!out.failed && out.saveEnabled);
 }
 
@@ -159,7 +170,7 @@ void Form1::MoyenneTot()
         return;
     const TotalAverage average = ComputeTotalAverage(*store, Module1::CurUser);
     MoyTot = average.MoyTot;
-    m_panels[2]->setText(average.text);
+    Accessibility::showResult(m_panels[2], average.text);
 }
 
 // The tooltip of the amount field and its caption for the current currency.
@@ -191,7 +202,7 @@ void Form1::Text1_Change(int Index)
         Label1[7]->setToolTip(tip);
     } catch (const VbError&) {
         ui->Command2->setEnabled(false);
-        Label1[1]->setText(LocalizedText(186));
+        Accessibility::showResult(Label1[1], LocalizedText(186));
     }
 }
 

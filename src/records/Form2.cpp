@@ -1,5 +1,6 @@
 #include "records/Form2.h"
 
+#include "frame/Accessibility.h"
 #include "frame/Appearance.h"
 #include "frame/Conversions.h"
 #include "frame/Module1.h"
@@ -63,6 +64,8 @@ void Form2::Form_Activate()
                    LocaleText(Version::Revision));
     Command1->setText(LocalizedText(110));
     Command1->setToolTip(LocalizedText(113));
+    // Nothing captions the report; it is what the main window's averages button shows.
+    Text1->setAccessibleName(LocalizedText(119));
     AffMoy();
 }
 

@@ -1,6 +1,7 @@
 #include "users/Form3.h"
 
 #include "filetype/modFileType.h"
+#include "frame/Accessibility.h"
 #include "frame/Appearance.h"
 #include "frame/Conversions.h"
 #include "frame/Module1.h"
@@ -30,6 +31,9 @@ Form3::Form3(QWidget* parent) : QWidget(parent), ui(std::make_unique<Ui::Form3>(
     Combo2 = ui->Combo2;
     Command1 = ui->Command1;
     Label1 = {ui->Label1_0, nullptr, ui->Label1_2};
+
+    Accessibility::labelField(Label1[2], Combo1);
+    Accessibility::labelField(Label1[0], Combo2);
 
     // No completion: a name is taken exactly as typed, letter case included.
     Combo1->setCompleter(nullptr);
@@ -145,6 +149,7 @@ void Form3::ChangLang()
                        LoadResString(106));
     Label1[0]->setToolTip(LoadResString(107 + index));
     Combo2->setToolTip(LoadResString(107 + index));
+    Accessibility::nameControls(this);
 }
 
 void Form3::Combo1_Click()

@@ -1,6 +1,7 @@
 #include "frame/Form1.h"
 
 #include "currency/CurrencyTable.h"
+#include "frame/Accessibility.h"
 #include "frame/Module1.h"
 #include "frame/Platform.h"
 #include "frame/StringTable.h"
@@ -73,4 +74,5 @@ void Form1::SelLang()
                                                                 QStringLiteral(" = ") + CurRate.toText();
     Label2->setToolTip(currencyTip);
     ui->Command9->setToolTip(currencyTip);
+    Accessibility::nameControls(this);
 }

@@ -1,0 +1,89 @@
+#pragma once
+
+// Every window of the program built and shown in one language, for the tests
+// that look at all of them at once. The user knows that language, so the user
+// window opens in it too; nothing is declared to the desktop.
+
+#include "TestSupport.h"
+
+#include "accessories/Form4.h"
+#include "accessories/Form6.h"
+#include "currency/Form7.h"
+#include "filetype/ClassesStore.h"
+#include "filetype/Registry.h"
+#include "frame/Form1.h"
+#include "frame/Module1.h"
+#include "records/Form2.h"
+#include "users/Form3.h"
+
+#include <QLineEdit>
+#include <QTest>
+
+#include <memory>
+#include <vector>
+
+class SilentShell : public FileType::ShellNotifier
+{
+public:
+    void changeNotify(qint32, quint32) override {}
+};
+
+struct ProgramWindows
+{
+    // language: "en", "fr" or "nl"; the locale follows it.
+    explicit ProgramWindows(const QString& language)
+        : env(language,
+              language == u"fr"   ? 1.0f
+              : language == u"nl" ? 2.0f
+                                  : 0.0f,
+              language == u"fr" ? QStringLiteral("Élodie") : QStringLiteral("Anna"))
+    {
+        saved = FileType::services();
+        FileType::services().registry = &classes;
+        FileType::services().shell = &shell;
+        const QString user = Module1::CurUser;
+        env.put(QStringLiteral("Option"), QStringLiteral("TotUsers"), QStringLiteral("1"));
+        env.put(QStringLiteral("Option"), QStringLiteral("User1"), user);
+        env.put(QStringLiteral("Option"), QStringLiteral("LastUser"), user);
+        env.put(user, QStringLiteral("Lang"), QString::number(int(Module1::LangOfs)));
+
+        main = std::make_unique<Form1>();
+        show(main.get());
+        const char* typed[] = {"10000", "10650", "40", "60"};
+        for (int i = 0; i < 4; ++i)
+            main->Text1[i]->setText(QString::fromLatin1(typed[i]));
+        report = std::make_unique<Form2>(main.get());
+        currency = std::make_unique<Form7>(main.get(), main.get());
+        calendar = std::make_unique<Form6>(main->Label1[8], main.get());
+        about = std::make_unique<Form4>();
+        userWindow = std::make_unique<Form3>();
+        for (QWidget* window : {static_cast<QWidget*>(report.get()), static_cast<QWidget*>(currency.get()),
+                                static_cast<QWidget*>(calendar.get()), static_cast<QWidget*>(about.get()),
+                                static_cast<QWidget*>(userWindow.get())})
+            show(window);
+    }
+    ~ProgramWindows() { FileType::services() = saved; }
+
+    std::vector<QWidget*> all() const
+    {
+        return {main.get(), report.get(), userWindow.get(), about.get(), calendar.get(), currency.get()};
+    }
+
+    static void show(QWidget* window)
+    {
+        window->show();
+        if (!QTest::qWaitForWindowExposed(window))
+            qWarning("%s was not exposed", qPrintable(window->objectName()));
+    }
+
+    TestSupport::Environment env;
+    ClassesStore classes;
+    SilentShell shell;
+    FileType::Services saved;
+    std::unique_ptr<Form1> main;
+    std::unique_ptr<Form2> report;
+    std::unique_ptr<Form7> currency;
+    std::unique_ptr<Form6> calendar;
+    std::unique_ptr<Form4> about;
+    std::unique_ptr<Form3> userWindow;
+};

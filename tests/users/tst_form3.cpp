@@ -1,3 +1,5 @@
+// The user and language window, the first window of every run, and its hand-over
+// to the main window and back.
 #include "TestSupport.h"
 
 #include "filetype/ClassesStore.h"
@@ -18,8 +20,6 @@
 
 namespace
 {
-const QString Option = QStringLiteral("Option");
-
 class CountingShell : public FileType::ShellNotifier
 {
 public:
@@ -31,26 +31,23 @@ public:
 // classes, nothing written to the desktop, and no window left over after.
 struct World
 {
-    explicit World(const QString& locale = QStringLiteral("en")) : env(locale, 0, QString())
+    // "Name:language" entries for the list; LastUser is the first.
+    explicit World(const QString& locale = "en", const QStringList& users = {}) : env(locale, 0, QString())
     {
         saved = FileType::services();
         FileType::services().registry = &classes;
         FileType::services().shell = &shell;
+        for (int i = 0; i < users.size(); ++i) {
+            env.put("Option", QStringLiteral("User%1").arg(i + 1), users[i].section(u':', 0, 0));
+            env.put(users[i].section(u':', 0, 0), "Lang", users[i].section(u':', 1));
+            env.put("Option", "TotUsers", QString::number(i + 1));
+            env.put("Option", "LastUser", users[0].section(u':', 0, 0));
+        }
     }
     ~World()
     {
         StartUp::unloadAll();
         FileType::services() = saved;
-    }
-    void putUsers(const QStringList& names, const QStringList& languages, const QString& lastUser)
-    {
-        env.put(Option, QStringLiteral("TotUsers"), QString::number(names.size()));
-        for (int i = 0; i < names.size(); ++i) {
-            env.put(Option, QStringLiteral("User%1").arg(i + 1), names[i]);
-            if (!languages.value(i).isEmpty())
-                env.put(names[i], QStringLiteral("Lang"), languages[i]);
-        }
-        env.put(Option, QStringLiteral("LastUser"), lastUser);
     }
     Form3& open()
     {
@@ -59,7 +56,7 @@ struct World
             qWarning("Form3 was not exposed");
         return form;
     }
-    QString lang(const QString& user) { return env.get(user, QStringLiteral("Lang")); }
+    QString lang(const QString& user) const { return env.get(user, "Lang"); }
 
     TestSupport::Environment env;
     ClassesStore classes;
@@ -67,33 +64,26 @@ struct World
     FileType::Services saved;
 };
 
-QLabel* label(QWidget& form, const char* name)
-{
-    return form.findChild<QLabel*>(QString::fromLatin1(name));
-}
-
-QComboBox* combo(QWidget& form, const char* name)
-{
-    return form.findChild<QComboBox*>(QString::fromLatin1(name));
-}
-
-// The user picks a language with the keyboard, as with the mouse: the box
-// moves and reports the pick.
-void pickLanguage(QComboBox* box, int index)
+// The user picks with the keyboard, as with the mouse: the box moves and reports the pick.
+void pick(QComboBox* box, int index)
 {
     box->setFocus();
-    while (box->currentIndex() < index)
-        QTest::keyClick(box, Qt::Key_Down);
-    while (box->currentIndex() > index)
-        QTest::keyClick(box, Qt::Key_Up);
+    while (box->currentIndex() != index)
+        QTest::keyClick(box, box->currentIndex() < index ? Qt::Key_Down : Qt::Key_Up);
 }
 
-void typeName(QComboBox* box, const QString& name)
+void typeName(Form3& form, const QString& name)
 {
-    box->setFocus();
-    box->lineEdit()->selectAll();
-    QTest::keyClick(box, Qt::Key_Backspace);
-    QTest::keyClicks(box, name);
+    form.Combo1->setFocus();
+    form.Combo1->lineEdit()->selectAll();
+    QTest::keyClick(form.Combo1, Qt::Key_Backspace);
+    QTest::keyClicks(form.Combo1, name);
+}
+
+QString labels(Form3& form)
+{
+    return form.Label1[2]->text() + " / " + form.Label1[0]->text() + " / " + form.Label1[0]->toolTip() + " / " +
+           form.Combo2->toolTip();
 }
 } // namespace
 
@@ -102,320 +92,215 @@ class TestForm3 : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase();
-    void cleanup();
-    void firstStart();
-    void labelsFollowTheLanguage_data();
-    void labelsFollowTheLanguage();
-    void lastUserAndLanguageSelected();
-    void choosingAKnownUserShowsTheirLanguage();
-    void typingAKnownNameShowsTheirLanguage();
-    void languageOfKnownUserStoredAtOnce();
-    void languageOfNewUserStoredAtOk();
-    void enterActsAsOk_data();
-    void enterActsAsOk();
-    void okWithoutNameDoesNothing();
-    void reselectingTheSameLanguageRunsItsClick();
-    void fileTypeDeclaredOnLoadOnce();
-    void userButtonSwapsWindows();
-    void closingWithoutOkBringsTheMainWindowBack();
-    void closingAtStartUpEndsTheProgram();
-    void okKeepsTheProgramRunningUntilTheMainWindowCloses();
-};
+    void initTestCase() { installProgramFont(); }
+    void cleanup() { StartUp::unloadAll(); }
 
-void TestForm3::initTestCase()
-{
-    installProgramFont();
-}
+    void firstStartAndLabelsPerLanguage_data()
+    {
+        QTest::addColumn<int>("index");
+        QTest::addColumn<QString>("labels");
+        QTest::newRow("English")
+            << 0 << "User Name / Language - Langue - Taal / Choose your language / Choose your language";
+        QTest::newRow("French")
+            << 1
+            << "Nom d'utilisateur / Language - Langue - Taal / Choisissez votre langue / Choisissez "
+               "votre langue";
+        QTest::newRow("Dutch") << 2 << "Gebruikersnaam / Language - Langue - Taal / Kies uw taal / Kies uw taal";
+    }
 
-void TestForm3::cleanup()
-{
-    StartUp::unloadAll();
-}
+    void firstStartAndLabelsPerLanguage()
+    {
+        QFETCH(int, index);
+        World world;
+        Form3& form = world.open();
+        QCOMPARE(form.windowTitle(), QString("Tankometer - v1.0.43")); // never translated
+        QCOMPARE(form.Combo1->count(), 0);
+        QCOMPARE(form.Combo2->count(), 3);
+        QCOMPARE(form.Combo2->itemText(1), QString("Français"));
+        QCOMPARE(form.Combo2->currentText(), QString("English"));
+        QCOMPARE(form.Command1->text(), QString("OK"));
+        pick(form.Combo2, 2);
+        pick(form.Combo2, index);
+        QTEST(labels(form), "labels");
+        QCOMPARE(Module1::LangOfs, float(index));
+        QCOMPARE(Module1::CurUser, QString());
+    }
 
-void TestForm3::firstStart()
-{
-    World world;
-    Form3& form = world.open();
-    QCOMPARE(form.windowTitle(), QStringLiteral("Tankometer - v1.0.43"));
-    QCOMPARE(combo(form, "Combo1")->count(), 0);
-    QCOMPARE(combo(form, "Combo1")->currentText(), QString());
-    QCOMPARE(combo(form, "Combo2")->count(), 3);
-    QCOMPARE(combo(form, "Combo2")->itemText(1), QStringLiteral("Français"));
-    QCOMPARE(combo(form, "Combo2")->currentText(), QStringLiteral("English"));
-    QCOMPARE(label(form, "Label1_2")->text(), QStringLiteral("User Name"));
-    QCOMPARE(label(form, "Label1_0")->text(), QStringLiteral("Language - Langue - Taal"));
-    QCOMPARE(label(form, "Label1_0")->toolTip(), QStringLiteral("Choose your language"));
-    QCOMPARE(combo(form, "Combo2")->toolTip(), QStringLiteral("Choose your language"));
-    QCOMPARE(form.findChild<QPushButton*>(QStringLiteral("Command1"))->text(), QStringLiteral("OK"));
-    QCOMPARE(Module1::LangOfs, 0.0f);
-    QCOMPARE(Module1::CurUser, QString());
-}
+    void knownUsersBringTheirLanguage()
+    {
+        World world("nl", {"Anna:2", "Bob:1", "Cleo:0"});
+        Form3& form = world.open();
+        QCOMPARE(form.Combo1->itemText(1), QString("Bob")); // as stored, not sorted
+        QCOMPARE(form.Combo1->currentText(), QString("Anna"));
+        QCOMPARE(form.Combo2->currentText(), QString("Nederlands"));
+        QVERIFY(labels(form).startsWith("Gebruikersnaam"));
+        QCOMPARE(Module1::CurUser, QString()); // only OK sets it
 
-void TestForm3::labelsFollowTheLanguage_data()
-{
-    QTest::addColumn<int>("index");
-    QTest::addColumn<QString>("userName");
-    QTest::addColumn<QString>("tooltip");
-    QTest::newRow("English") << 0 << "User Name"
-                             << "Choose your language";
-    QTest::newRow("French") << 1 << "Nom d'utilisateur"
-                            << "Choisissez votre langue";
-    QTest::newRow("Dutch") << 2 << "Gebruikersnaam"
-                           << "Kies uw taal";
-}
+        pick(form.Combo1, 1);
+        QCOMPARE(form.Combo2->currentText(), QString("Français"));
+        QVERIFY(labels(form).startsWith("Nom d'utilisateur"));
+        // Picking the entry already shown is a click all the same.
+        form.Combo2->setCurrentIndex(0);
+        emit form.Combo1->activated(1);
+        QCOMPARE(form.Combo2->currentText(), QString("Français"));
 
-void TestForm3::labelsFollowTheLanguage()
-{
-    QFETCH(int, index);
-    QFETCH(QString, userName);
-    QFETCH(QString, tooltip);
-    World world;
-    Form3& form = world.open();
-    pickLanguage(combo(form, "Combo2"), 2);
-    pickLanguage(combo(form, "Combo2"), index);
-    QCOMPARE(label(form, "Label1_2")->text(), userName);
-    QCOMPARE(label(form, "Label1_0")->text(), QStringLiteral("Language - Langue - Taal"));
-    QCOMPARE(label(form, "Label1_0")->toolTip(), tooltip);
-    QCOMPARE(combo(form, "Combo2")->toolTip(), tooltip);
-    QCOMPARE(Module1::LangOfs, float(index));
-    QCOMPARE(form.windowTitle(), QStringLiteral("Tankometer - v1.0.43")); // not translated
-}
+        typeName(form, "Cle"); // nobody: the language stays
+        QCOMPARE(form.Combo2->currentText(), QString("Français"));
+        QTest::keyClick(form.Combo1, Qt::Key_O);
+        QCOMPARE(form.Combo2->currentText(), QString("English"));
+        typeName(form, "an"); // no completion to a stored name
+        QCOMPARE(form.Combo1->currentText(), QString("an"));
 
-void TestForm3::lastUserAndLanguageSelected()
-{
-    World world("fr");
-    world.putUsers({QStringLiteral("Bob"), QStringLiteral("Anna")}, {QStringLiteral("1"), QStringLiteral("2")},
-                   QStringLiteral("Anna"));
-    Form3& form = world.open();
-    QCOMPARE(combo(form, "Combo1")->count(), 2);
-    QCOMPARE(combo(form, "Combo1")->itemText(0), QStringLiteral("Bob")); // as stored, not sorted
-    QCOMPARE(combo(form, "Combo1")->currentText(), QStringLiteral("Anna"));
-    QCOMPARE(combo(form, "Combo2")->currentText(), QStringLiteral("Nederlands"));
-    QCOMPARE(label(form, "Label1_2")->text(), QStringLiteral("Gebruikersnaam"));
-    QCOMPARE(Module1::LangOfs, 2.0f);
-    QCOMPARE(Module1::CurUser, QString()); // only OK sets it
-}
+        // A known user's language is stored at once, a window closed without OK or not.
+        typeName(form, "Bob");
+        pick(form.Combo2, 2);
+        QCOMPARE(world.lang("Bob"), QString("2"));
+        form.close();
+        QCOMPARE(world.lang("Bob"), QString("2"));
+        QCOMPARE(world.env.get("Option", "TotUsers"), QString("3"));
+    }
 
-void TestForm3::choosingAKnownUserShowsTheirLanguage()
-{
-    World world;
-    world.putUsers({QStringLiteral("Anna"), QStringLiteral("Bob")}, {QStringLiteral("2"), QStringLiteral("1")},
-                   QStringLiteral("Anna"));
-    Form3& form = world.open();
-    QComboBox* names = combo(form, "Combo1");
-    names->setFocus();
-    QTest::keyClick(names, Qt::Key_Down);
-    QCOMPARE(names->currentText(), QStringLiteral("Bob"));
-    QCOMPARE(combo(form, "Combo2")->currentText(), QStringLiteral("Français"));
-    QCOMPARE(label(form, "Label1_2")->text(), QStringLiteral("Nom d'utilisateur"));
+    void newUserIsStoredAtOk()
+    {
+        World world("en", {"Anna:0"});
+        Form3& form = world.open();
+        typeName(form, "Zoe");
+        pick(form.Combo2, 2);
+        QCOMPARE(Module1::LangOfs, 2.0f);
+        QCOMPARE(world.lang("Zoe"), QString("<absent>"));
+        QTest::mouseClick(form.Command1, Qt::LeftButton);
+        QCOMPARE(world.lang("Zoe"), QString("2"));
+        QCOMPARE(world.env.get("Option", "User2"), QString("Zoe"));
+        QCOMPARE(world.env.get("Option", "LastUser"), QString("Zoe"));
+        QCOMPARE(Module1::CurUser, QString("Zoe"));
+        QTRY_VERIFY(StartUp::mainWindowLoaded() && StartUp::mainWindow().isVisible());
+        QCOMPARE(StartUp::mainWindow().windowTitle(), QString("Tankometer - Zoe - v1.0.43"));
+        QTRY_VERIFY(!StartUp::userWindow()); // unloaded
+    }
 
-    // Picking the entry already shown is a click all the same.
-    combo(form, "Combo2")->setCurrentIndex(0);
-    emit names->activated(names->currentIndex());
-    QCOMPARE(combo(form, "Combo2")->currentText(), QStringLiteral("Français"));
-}
+    void enterActsAsOk_data()
+    {
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<int>("key");
+        QTest::newRow("Return in the name box") << "Combo1" << int(Qt::Key_Return);
+        QTest::newRow("keypad Enter in the name box") << "Combo1" << int(Qt::Key_Enter);
+        QTest::newRow("Return in the language box") << "Combo2" << int(Qt::Key_Return);
+    }
 
-void TestForm3::typingAKnownNameShowsTheirLanguage()
-{
-    World world;
-    world.putUsers({QStringLiteral("Anna"), QStringLiteral("Bob")}, {QStringLiteral("2"), QStringLiteral("1")},
-                   QStringLiteral("Anna"));
-    Form3& form = world.open();
-    typeName(combo(form, "Combo1"), QStringLiteral("Bo"));
-    QCOMPARE(combo(form, "Combo2")->currentText(), QStringLiteral("Nederlands")); // "Bo" is nobody
-    QTest::keyClick(combo(form, "Combo1"), Qt::Key_B);
-    QCOMPARE(combo(form, "Combo1")->currentText(), QStringLiteral("Bob"));
-    QCOMPARE(combo(form, "Combo2")->currentText(), QStringLiteral("Français"));
-    QCOMPARE(Module1::LangOfs, 1.0f);
-    // No completion to a stored name: what is typed stays as typed.
-    typeName(combo(form, "Combo1"), QStringLiteral("an"));
-    QCOMPARE(combo(form, "Combo1")->currentText(), QStringLiteral("an"));
-}
+    void enterActsAsOk()
+    {
+        QFETCH(QString, box);
+        QFETCH(int, key);
+        World world;
+        Form3& form = world.open();
+        typeName(form, "Anna");
+        auto* target = form.findChild<QComboBox*>(box);
+        target->setFocus();
+        QTest::keyClick(target, Qt::Key(key));
+        QCOMPARE(Module1::CurUser, QString("Anna"));
+        QCOMPARE(world.env.get("Option", "User1"), QString("Anna"));
+        QTRY_VERIFY(StartUp::mainWindowLoaded() && StartUp::mainWindow().isVisible());
+    }
 
-void TestForm3::languageOfKnownUserStoredAtOnce()
-{
-    World world("nl");
-    world.putUsers({QStringLiteral("Anna")}, {QStringLiteral("0")}, QStringLiteral("Anna"));
-    Form3& form = world.open();
-    pickLanguage(combo(form, "Combo2"), 1);
-    QCOMPARE(world.lang(QStringLiteral("Anna")), QStringLiteral("1"));
-    form.close();
-    QCOMPARE(world.lang(QStringLiteral("Anna")), QStringLiteral("1"));
-    QCOMPARE(world.env.get(Option, QStringLiteral("TotUsers")), QStringLiteral("1"));
-}
+    void okWithoutNameDoesNothing()
+    {
+        World world;
+        Form3& form = world.open();
+        QTest::mouseClick(form.Command1, Qt::LeftButton);
+        QTest::keyClick(form.Combo1, Qt::Key_Return);
+        QVERIFY(form.isVisible() && !StartUp::mainWindowLoaded());
+        QCOMPARE(Module1::CurUser, QString());
+        QCOMPARE(world.env.store().keyCount(u"Option"), 0);
+        QVERIFY(world.env.messages.shown.empty());
+    }
 
-void TestForm3::languageOfNewUserStoredAtOk()
-{
-    World world;
-    world.putUsers({QStringLiteral("Anna")}, {QStringLiteral("0")}, QStringLiteral("Anna"));
-    Form3& form = world.open();
-    typeName(combo(form, "Combo1"), QStringLiteral("Zoe"));
-    pickLanguage(combo(form, "Combo2"), 2);
-    QCOMPARE(label(form, "Label1_2")->text(), QStringLiteral("Gebruikersnaam"));
-    QCOMPARE(Module1::LangOfs, 2.0f);
-    QCOMPARE(world.lang(QStringLiteral("Zoe")), QStringLiteral("<absent>"));
-    QCOMPARE(world.lang(QStringLiteral("Anna")), QStringLiteral("0"));
+    // Activation selects the index already shown; that selection must still translate.
+    void reselectingTheSameLanguageRunsItsClick()
+    {
+        World world;
+        Form3& form = world.open();
+        Module1::LangOfs = 2;
+        form.Label1[2]->setText("stale");
+        form.Form_Activate();
+        QCOMPARE(Module1::LangOfs, 0.0f);
+        QCOMPARE(form.Label1[2]->text(), QString("User Name"));
+    }
 
-    QTest::mouseClick(form.findChild<QPushButton*>(QStringLiteral("Command1")), Qt::LeftButton);
-    QCOMPARE(world.lang(QStringLiteral("Zoe")), QStringLiteral("2"));
-    QCOMPARE(world.env.get(Option, QStringLiteral("User2")), QStringLiteral("Zoe"));
-    QCOMPARE(world.env.get(Option, QStringLiteral("LastUser")), QStringLiteral("Zoe"));
-    QCOMPARE(Module1::CurUser, QStringLiteral("Zoe"));
-    QVERIFY(StartUp::mainWindowLoaded());
-    QTRY_VERIFY(StartUp::mainWindow().isVisible());
-    QCOMPARE(StartUp::mainWindow().windowTitle(), QStringLiteral("Tankometer - Zoe - v1.0.43"));
-    QTRY_VERIFY(!StartUp::userWindow()); // unloaded
-}
+    void fileTypeDeclaredOnLoadOnce()
+    {
+        World world;
+        world.open().close();
+        QTRY_VERIFY(!StartUp::userWindow());
+        world.open();
+        QCOMPARE(world.shell.notices, 1);
+        QCOMPARE(world.classes.query(0x80000000u, ".tnk", "Content Type")->text, QString("Data"));
+    }
 
-void TestForm3::enterActsAsOk_data()
-{
-    QTest::addColumn<QString>("box");
-    QTest::addColumn<int>("key");
-    QTest::newRow("Return in the name box") << "Combo1" << int(Qt::Key_Return);
-    QTest::newRow("keypad Enter in the name box") << "Combo1" << int(Qt::Key_Enter);
-    QTest::newRow("Return in the language box") << "Combo2" << int(Qt::Key_Return);
-}
+    // The main window is the same one throughout, kept while hidden.
+    void userButtonSwapsWindows()
+    {
+        World world("en", {"Anna:1", "Bob:2"});
+        QTest::keyClick(world.open().Combo1, Qt::Key_Return);
+        Form1& main = StartUp::mainWindow();
+        QTRY_VERIFY(main.isVisible());
+        auto* userButton = main.findChild<QPushButton*>("Command4");
+        QCOMPARE(userButton->text(), QString("Utilisateur"));
+        main.Text1[0]->setText("12000");
+        QTRY_VERIFY(!StartUp::userWindow());
 
-void TestForm3::enterActsAsOk()
-{
-    QFETCH(QString, box);
-    QFETCH(int, key);
-    World world;
-    Form3& form = world.open();
-    typeName(combo(form, "Combo1"), QStringLiteral("Anna"));
-    QComboBox* target = form.findChild<QComboBox*>(box);
-    target->setFocus();
-    QTest::keyClick(target, Qt::Key(key));
-    QCOMPARE(Module1::CurUser, QStringLiteral("Anna"));
-    QCOMPARE(world.env.get(Option, QStringLiteral("User1")), QStringLiteral("Anna"));
-    QTRY_VERIFY(StartUp::mainWindowLoaded() && StartUp::mainWindow().isVisible());
-    QTRY_VERIFY(!StartUp::userWindow());
-}
+        // Closed without OK, after a change: the main window comes back as it was.
+        QTest::mouseClick(userButton, Qt::LeftButton);
+        QVERIFY(!main.isVisible());
+        QTRY_VERIFY(StartUp::userWindow() && StartUp::userWindow()->isVisible());
+        typeName(*StartUp::userWindow(), "Bob");
+        QCOMPARE(Module1::LangOfs, 2.0f);
+        StartUp::userWindow()->close();
+        QVERIFY(main.isVisible());
+        QCOMPARE(Module1::CurUser, QString("Anna"));
+        QCOMPARE(userButton->text(), QString("Utilisateur"));
+        QTRY_VERIFY(!StartUp::userWindow());
 
-void TestForm3::okWithoutNameDoesNothing()
-{
-    World world;
-    Form3& form = world.open();
-    QTest::mouseClick(form.findChild<QPushButton*>(QStringLiteral("Command1")), Qt::LeftButton);
-    QTest::keyClick(combo(form, "Combo1"), Qt::Key_Return);
-    QVERIFY(form.isVisible());
-    QVERIFY(!StartUp::mainWindowLoaded());
-    QCOMPARE(Module1::CurUser, QString());
-    QCOMPARE(world.env.store().keyCount(Option), 0);
-    QVERIFY(world.env.messages.shown.empty());
-}
+        QTest::mouseClick(userButton, Qt::LeftButton);
+        QTRY_VERIFY(StartUp::userWindow() && StartUp::userWindow()->isVisible());
+        Form3& again = *StartUp::userWindow();
+        QCOMPARE(again.Combo1->currentText(), QString("Anna"));
+        pick(again.Combo1, 1);
+        QTest::keyClick(again.Combo1, Qt::Key_Return);
+        QTRY_VERIFY(main.isVisible());
+        QCOMPARE(&StartUp::mainWindow(), &main);
+        QCOMPARE(main.Text1[0]->text(), QString("12000"));
+        QCOMPARE(main.windowTitle(), QString("Tankometer - Bob - v1.0.43"));
+        QCOMPARE(userButton->text(), QString("Gebruikers"));
+        QCOMPARE(world.env.get("Option", "LastUser"), QString("Bob"));
+    }
 
-void TestForm3::reselectingTheSameLanguageRunsItsClick()
-{
-    World world;
-    Form3& form = world.open();
-    QCOMPARE(combo(form, "Combo2")->currentIndex(), 0);
-    // The language moved without the box moving; activation selects index 0,
-    // the index already shown, and that selection must still translate.
-    Module1::LangOfs = 2;
-    label(form, "Label1_2")->setText(QStringLiteral("stale"));
-    form.Form_Activate();
-    QCOMPARE(Module1::LangOfs, 0.0f);
-    QCOMPARE(label(form, "Label1_2")->text(), QStringLiteral("User Name"));
-}
+    void closingAtStartUpEndsTheProgram()
+    {
+        World world;
+        QTimer::singleShot(0, &world.open(), &QWidget::close);
+        // If the close did not end the run, this gives up and fails.
+        QTimer::singleShot(5000, qApp, [] { QCoreApplication::exit(1); });
+        QCOMPARE(QApplication::exec(), 0);
+        QVERIFY(!StartUp::mainWindowLoaded() && !StartUp::userWindow());
+    }
 
-void TestForm3::fileTypeDeclaredOnLoadOnce()
-{
-    World world;
-    world.open().close();
-    QCOMPARE(world.shell.notices, 1);
-    QCOMPARE(world.classes.query(0x80000000u, QStringLiteral(".tnk"), QStringLiteral("Content Type"))->text,
-             QStringLiteral("Data"));
-    QTRY_VERIFY(!StartUp::userWindow());
-    world.open();
-    QCOMPARE(world.shell.notices, 1);
-}
-
-void TestForm3::userButtonSwapsWindows()
-{
-    World world;
-    world.putUsers({QStringLiteral("Anna"), QStringLiteral("Bob")}, {QStringLiteral("1"), QStringLiteral("0")},
-                   QStringLiteral("Anna"));
-    Form3& first = world.open();
-    QTest::mouseClick(first.findChild<QPushButton*>(QStringLiteral("Command1")), Qt::LeftButton);
-    Form1& main = StartUp::mainWindow();
-    QTRY_VERIFY(main.isVisible());
-    QCOMPARE(main.findChild<QPushButton*>(QStringLiteral("Command4"))->text(), QStringLiteral("Utilisateur"));
-    main.Text1[0]->setText(QStringLiteral("12000"));
-    QTRY_VERIFY(!StartUp::userWindow());
-
-    QTest::mouseClick(main.findChild<QPushButton*>(QStringLiteral("Command4")), Qt::LeftButton);
-    QVERIFY(!main.isVisible());
-    QVERIFY(StartUp::userWindow());
-    Form3& again = *StartUp::userWindow();
-    QTRY_VERIFY(again.isVisible());
-    QCOMPARE(again.Combo1->currentText(), QStringLiteral("Anna"));
-
-    again.Combo1->setCurrentIndex(1);
-    emit again.Combo1->activated(1);
-    QTest::keyClick(again.Combo1, Qt::Key_Return);
-    QTRY_VERIFY(main.isVisible());
-    QCOMPARE(&StartUp::mainWindow(), &main); // the same window, kept while hidden
-    QCOMPARE(main.Text1[0]->text(), QStringLiteral("12000"));
-    QCOMPARE(main.windowTitle(), QStringLiteral("Tankometer - Bob - v1.0.43"));
-    QCOMPARE(main.findChild<QPushButton*>(QStringLiteral("Command4"))->text(), QStringLiteral("User"));
-    QCOMPARE(world.env.get(Option, QStringLiteral("LastUser")), QStringLiteral("Bob"));
-}
-
-void TestForm3::closingWithoutOkBringsTheMainWindowBack()
-{
-    World world;
-    world.putUsers({QStringLiteral("Anna"), QStringLiteral("Bob")}, {QStringLiteral("1"), QStringLiteral("2")},
-                   QStringLiteral("Anna"));
-    QTest::keyClick(world.open().Combo1, Qt::Key_Return);
-    Form1& main = StartUp::mainWindow();
-    QTRY_VERIFY(main.isVisible());
-    QTRY_VERIFY(!StartUp::userWindow());
-
-    QTest::mouseClick(main.findChild<QPushButton*>(QStringLiteral("Command4")), Qt::LeftButton);
-    Form3& form = *StartUp::userWindow();
-    QTRY_VERIFY(form.isVisible());
-    typeName(form.Combo1, QStringLiteral("Bob"));
-    QCOMPARE(Module1::LangOfs, 2.0f);
-    form.close();
-
-    QVERIFY(main.isVisible());
-    QCOMPARE(Module1::CurUser, QStringLiteral("Anna"));
-    QCOMPARE(Module1::LangOfs, 1.0f);
-    QCOMPARE(main.findChild<QPushButton*>(QStringLiteral("Command4"))->text(), QStringLiteral("Utilisateur"));
-    QTRY_VERIFY(!StartUp::userWindow());
-}
-
-void TestForm3::closingAtStartUpEndsTheProgram()
-{
-    World world;
-    Form3& form = world.open();
-    QTimer::singleShot(0, &form, &QWidget::close);
-    // If the close did not end the run, this gives up and fails.
-    QTimer::singleShot(5000, qApp, [] { QCoreApplication::exit(1); });
-    QCOMPARE(QApplication::exec(), 0);
-    QVERIFY(!StartUp::mainWindowLoaded());
-    QVERIFY(!StartUp::userWindow());
-}
-
-void TestForm3::okKeepsTheProgramRunningUntilTheMainWindowCloses()
-{
-    World world;
-    world.putUsers({QStringLiteral("Anna")}, {QStringLiteral("0")}, QStringLiteral("Anna"));
-    Form3& form = world.open();
-    bool mainShown = false;
     // Between the hiding of this window and the showing of the main one no
     // window is visible: that must not end the run.
-    QTimer::singleShot(0, &form, [&form] { QTest::keyClick(form.Combo1, Qt::Key_Return); });
-    QTimer::singleShot(300, qApp, [&mainShown] {
-        mainShown = StartUp::mainWindow().isVisible();
-        StartUp::mainWindow().close();
-    });
-    QTimer::singleShot(5000, qApp, [] { QCoreApplication::exit(1); });
-    QCOMPARE(QApplication::exec(), 0);
-    QVERIFY(mainShown);
-}
+    void okKeepsTheProgramRunningUntilTheMainWindowCloses()
+    {
+        World world("en", {"Anna:0"});
+        Form3& form = world.open();
+        bool mainShown = false;
+        QTimer::singleShot(0, &form, [&form] { QTest::keyClick(form.Combo1, Qt::Key_Return); });
+        QTimer::singleShot(300, qApp, [&mainShown] {
+            mainShown = StartUp::mainWindow().isVisible();
+            StartUp::mainWindow().close();
+        });
+        QTimer::singleShot(5000, qApp, [] { QCoreApplication::exit(1); });
+        QCOMPARE(QApplication::exec(), 0);
+        QVERIFY(mainShown);
+    }
+};
 
 QTEST_MAIN(TestForm3)
 #include "tst_form3.moc"

@@ -5,12 +5,12 @@
 #include "frame/SettingsStore.h"
 
 #include <QApplication>
-#include <QScopeGuard>
 #include <QCryptographicHash>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -75,41 +75,41 @@ class TestReadOnlyStore : public QObject
     Q_OBJECT
 
 private slots:
-    void readOnlyFolderStillShowsTheData();
-};
-
-void TestReadOnlyStore::readOnlyFolderStillShowsTheData()
-{
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("tanko.db"));
+    void readOnlyFolderStillShowsTheData()
     {
-        SettingsStore store(path);
-        QVERIFY(store.open());
-        QVERIFY(store.saveAll({{"Anna", "TotEntry", "2"}, {"Anna", "Tanko1", "06.00"}, {"Anna", "Tanko2", "08.00"}}));
-    }
-    QCOMPARE(::chmod(qPrintable(path), 0644), 0);
-    QCOMPARE(::chmod(qPrintable(dir.path()), 0555), 0);
-    auto restore = qScopeGuard([&] { ::chmod(qPrintable(dir.path()), 0755); });
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("tanko.db"));
+        {
+            SettingsStore store(path);
+            QVERIFY(store.open());
+            QVERIFY(
+                store.saveAll({{"Anna", "TotEntry", "2"}, {"Anna", "Tanko1", "06.00"}, {"Anna", "Tanko2", "08.00"}}));
+        }
+        QCOMPARE(::chmod(qPrintable(path), 0644), 0);
+        QCOMPARE(::chmod(qPrintable(dir.path()), 0555), 0);
+        auto restore = qScopeGuard([&] { ::chmod(qPrintable(dir.path()), 0755); });
 
-    if (::geteuid() != 0) {
-        const QString problem = checkReadOnlyStore(path);
-        QVERIFY2(problem.isEmpty(), qPrintable(problem));
-        return;
+        if (::geteuid() != 0) {
+            const QString problem = checkReadOnlyStore(path);
+            QVERIFY2(problem.isEmpty(), qPrintable(problem));
+            return;
+        }
+        // Root writes anywhere: look through the eyes of an ordinary account.
+        QProcess child;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("TANKO_READONLY_CHILD"), path);
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        environment.insert(QStringLiteral("HOME"), dir.path());
+        environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), QDir::tempPath());
+        child.setProcessEnvironment(environment);
+        child.start(QStringLiteral("setpriv"),
+                    {QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"), QStringLiteral("--clear-groups"),
+                     QCoreApplication::applicationFilePath()});
+        QVERIFY(child.waitForFinished(60000));
+        QVERIFY2(child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0,
+                 qPrintable(child.readAllStandardOutput() + child.readAllStandardError()));
     }
-    // Root writes anywhere: look through the eyes of an ordinary account.
-    QProcess child;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("TANKO_READONLY_CHILD"), path);
-    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    environment.insert(QStringLiteral("HOME"), dir.path());
-    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), QDir::tempPath());
-    child.setProcessEnvironment(environment);
-    child.start(QStringLiteral("setpriv"), {QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
-                                            QStringLiteral("--clear-groups"), QCoreApplication::applicationFilePath()});
-    QVERIFY(child.waitForFinished(60000));
-    QVERIFY2(child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0,
-             qPrintable(child.readAllStandardOutput() + child.readAllStandardError()));
-}
+};
 
 int main(int argc, char* argv[])
 {

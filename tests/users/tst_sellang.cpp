@@ -122,37 +122,42 @@ private slots:
         QCOMPARE(env.store().keyCount(u"Anna") + env.store().keyCount(u"Devises"), keys);
     }
 
+    // The amount's Euro value follows each keystroke and every activation.
     void foreignCurrencyTooltips_data()
     {
         QTest::addColumn<QString>("locale");
         QTest::addColumn<QStringList>("stored"); // rate, factor, amount typed
-        QTest::addColumn<QString>("amountTip");
-        QTest::addColumn<QString>("currencyTip");
+        QTest::addColumn<QString>("tooltips");   // of the amount, then of the currency
         QTest::newRow("en: 50 at 0.861594")
-            << "en" << QStringList{"1.16064", "0.861594", "50"} << "Paid amount in USD -  43.08 €"
-            << "USD: Actual Exchange Rate for 1 € = 1.16064";
-        QTest::newRow("nl: 12,5 at ,8") << "nl" << QStringList{"1,25", ",8", "12,5"} << "Betaald bedrag in USD -  10 €"
-                                        << "USD: Huidige Wisselkoers voor 1 € = 1,25";
+            << "en" << QStringList{"1.16064", "0.861594", "50"}
+            << "Paid amount in USD -  43.08 € / USD: Actual Exchange Rate for 1 € = 1.16064";
+        QTest::newRow("en: no amount") << "en" << QStringList{"1.16064", "0.861594", ""}
+                                       << "Paid amount in USD / USD: Actual Exchange Rate for 1 € = 1.16064";
+        QTest::newRow("nl: 46,80 at ,8 is not a hundredfold")
+            << "nl" << QStringList{"1,25", ",8", "46,80"}
+            << "Betaald bedrag in USD -  37.44 € / USD: Huidige Wisselkoers voor 1 € = 1,25";
         QTest::newRow("en: an unreadable factor leaves out the value")
-            << "en" << QStringList{"1.16064", "", "50"} << "Paid amount in USD"
-            << "USD: Actual Exchange Rate for 1 € = 1.16064";
+            << "en" << QStringList{"1.16064", "", "50"}
+            << "Paid amount in USD / USD: Actual Exchange Rate for 1 € = 1.16064";
     }
 
     void foreignCurrencyTooltips()
     {
         QFETCH(QString, locale);
         QFETCH(QStringList, stored);
+        QFETCH(QString, tooltips);
         TestSupport::Environment env(locale, locale == u"nl" ? 2 : 0);
         storeUsd(env, stored[0], stored[1]);
         Form1 form;
         form.show();
-        form.Text1[3]->setText(stored[2]);
+        QTest::keyClicks(form.Text1[3], stored[2] + "0");
+        QTest::keyClick(form.Text1[3], Qt::Key_Backspace);
+        const QString amountTip = tooltips.section(" / ", 0, 0);
+        QCOMPARE(shown(form, "Text1_3?") + " / " + shown(form, "Label1_7?"), amountTip + " / " + amountTip);
         form.Text1[3]->setToolTip(QString());
         form.Form_Activate();
-        QTEST(shown(form, "Text1_3?"), "amountTip");
-        QTEST(shown(form, "Label1_7?"), "amountTip");
-        QTEST(shown(form, "Label2?"), "currencyTip");
-        QTEST(shown(form, "Command9?"), "currencyTip");
+        QCOMPARE(shown(form, "Text1_3?") + " / " + shown(form, "Command9?"), tooltips);
+        QCOMPARE(shown(form, "Label2?"), shown(form, "Command9?"));
         QCOMPARE(form.CurRate, Mixed(stored[0]));
         QCOMPARE(form.CurRateBis, Mixed(stored[1]));
     }

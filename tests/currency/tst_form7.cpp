@@ -1,4 +1,5 @@
-// The currency window as the user fills it in, and its effect on the main window.
+// The currency table and window: rates and their inverses, the current currency,
+// what a Submit stores, and its effect on the main window.
 #include "TestSupport.h"
 
 #include "currency/Form7.h"
@@ -48,54 +49,120 @@ class tst_Form7 : public QObject
 private slots:
     void initTestCase() { installProgramFont(); }
 
+    void inverseRate_data()
+    {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QString>("rate");
+        QTest::addColumn<QString>("previous");
+        QTest::addColumn<QString>("inverse"); // "-" when the division fails
+        QTest::addColumn<QString>("shown");   // what the inverse field shows after the change
+        const auto row = [](const char* name, const char* locale, const char* rate, const char* inverse,
+                            const char* shown) {
+            QTest::newRow(name) << QString(locale) << QString(rate) << QString(".8") << QString(inverse)
+                                << QString(shown);
+        };
+        row("en: 1.54982 gives .64523622", "en", "1.54982", ".64523622", ".64523622");
+        row("en: 1.16064 drops the trailing zero", "en", "1.16064", ".8615936", ".8615936");
+        row("en: 2 gives .5", "en", "2", ".5", ".5");
+        row("en: 0.5 gives 2. with the point", "en", "0.5", "2.", "2.");
+        row("en: 1,5 reads as 1", "en", "1,5", "1.", "1.");
+        row("en: 0 fails and keeps the old inverse", "en", "0", "-", ".8");
+        row("en: abc fails and keeps the old inverse", "en", "abc", "-", ".8");
+        row("en: empty fails and empties the inverse", "en", "", "-", "");
+        // Read as "." numbers, the rates the store hands back as 1,54982 lost their decimals.
+        row("fr: 1,54982 keeps its decimals", "fr", "1,54982", ",64523622", ",64523622");
+        row("fr: 1.5 is unreadable", "fr", "1.5", "-", ".8");
+        row("nl: 1,16064 gives ,8615936", "nl", "1,16064", ",8615936", ",8615936");
+        row("nl: 1.000 is a thousand", "nl", "1.000", ",001", ",001");
+    }
+
+    void inverseRate()
+    {
+        QFETCH(QString, locale);
+        QFETCH(QString, rate);
+        QFETCH(QString, previous);
+        const LocaleInfo info = TestSupport::locale(locale);
+        QTEST(InverseRate(rate, info).value_or("-"), "inverse");
+        QTEST(NextInverseRate(rate, previous, info), "shown");
+    }
+
+    void currentCurrency_data()
+    {
+        QTest::addColumn<QString>("curDev"); // "-" leaves it out
+        QTest::addColumn<QString>("devKey");
+        QTest::addColumn<QString>("devName");
+        QTest::addColumn<QString>("name");
+        const auto row = [](const char* name, const char* curDev, const char* devKey, const char* devName,
+                            const char* current) {
+            QTest::newRow(name) << QString(curDev) << QString(devKey) << QString(devName) << QString(current);
+        };
+        row("no CurDev is the Euro", "-", "Dev1", "CHF", "Euro");
+        row("CurDev 2 naming USD is foreign", "2", "Dev2", "USD", "USD");
+        row("CurDev 4 without a name is the Euro", "4", "Dev1", "CHF", "Euro");
+        row("CurDev 4 naming an empty currency is the Euro", "4", "Dev4", "", "Euro");
+        row("CurDev abc counts as 0, the Euro", "abc", "Dev0", "XYZ", "Euro");
+    }
+
+    void currentCurrency()
+    {
+        QFETCH(QString, curDev);
+        QFETCH(QString, devKey);
+        QFETCH(QString, devName);
+        QFETCH(QString, name);
+        TestSupport::Environment env("en");
+        if (curDev != u"-")
+            env.put("Anna", "CurDev", curDev);
+        env.put("Devises", devKey, devName);
+        env.put("Devises", "Taux2", "1.16064");
+        const CurrentCurrency current = ReadCurrentCurrency("Anna");
+        QCOMPARE(current.name, name);
+        QCOMPARE(current.foreign, name != u"Euro");
+        QCOMPARE(current.rate, QString(name == u"USD" ? "1.16064" : "1"));
+        QCOMPARE(current.factor, QString("1")); // no TauxBis stored
+    }
+
     void firstUse_data()
     {
         QTest::addColumn<QString>("locale");
-        QTest::addColumn<QStringList>("rates");
-        QTest::addColumn<QStringList>("inverses");
-        QTest::addColumn<QStringList>("captions"); // headers, Submit, check box, start of the help text
-        QTest::newRow("en") << "en" << QStringList{"1.54982", "1.16064", "0.693724", "0", "0"}
-                            << QStringList{".64523622", ".8615936", "1.44149547", "", ""}
-                            << QStringList{"Currency", "Exchange Rate 1 €",        "Curency Rate",
-                                           "Submit",   "Display Currency message", "Enter the currency name"};
-        QTest::newRow("fr") << "fr" << QStringList{"1,54982", "1,16064", "0,693724", "0", "0"}
-                            << QStringList{",64523622", ",8615936", "1,44149547", "", ""}
-                            << QStringList{
-                                   "Devise",         "Taux 1 €", "Taux Devise", "Activer", "Afficher message Devise",
-                                   "Veuillez entrer"};
+        QTest::addColumn<QString>("rows");     // name, rate and inverse of rows 1 to 5
+        QTest::addColumn<QString>("captions"); // headers, Submit, check box, start of the help text
+        QTest::newRow("en")
+            << "en"
+            << "CHF 1.54982 .64523622|USD 1.16064 .8615936|GBP 0.693724 1.44149547| 0 | 0 "
+            << "Currency / Exchange Rate 1 € / Curency Rate / Submit / Display Currency message / Enter "
+               "the currency name";
+        QTest::newRow("fr") << "fr"
+                            << "CHF 1,54982 ,64523622|USD 1,16064 ,8615936|GBP 0,693724 1,44149547| 0 | 0 "
+                            << "Devise / Taux 1 € / Taux Devise / Activer / Afficher message Devise / Veuillez entrer";
     }
 
     void firstUse()
     {
         QFETCH(QString, locale);
-        QFETCH(QStringList, rates);
-        QFETCH(QStringList, inverses);
-        QFETCH(QStringList, captions);
+        QFETCH(QString, captions);
         TestSupport::Environment env(locale, locale == u"fr" ? 1 : 0);
         Form1 main;
         main.ShowCurrMess = false;
         Form7 form(&main);
         form.show();
         QCOMPARE(form.windowTitle(), QString("Tankometer - Anna - v1.0.43"));
-        const QStringList names{"CHF", "USD", "GBP", "", ""};
+        QStringList rows;
         for (int n = 1; n <= 5; ++n) {
-            QCOMPARE(form.findChild<QLineEdit*>(QStringLiteral("Text1_%1").arg(n))->text(), names[n - 1]);
-            QCOMPARE(form.Text2[n]->text(), rates[n - 1]);
-            QCOMPARE(form.Text4[n]->text(), inverses[n - 1]);
-            QCOMPARE(form.Text2[n]->toolTip(),
-                     names[n - 1].isEmpty() ? QString() : "1 € = " + rates[n - 1] + u' ' + names[n - 1]);
+            const QString name = form.findChild<QLineEdit*>(QStringLiteral("Text1_%1").arg(n))->text();
+            rows << name + u' ' + form.Text2[n]->text() + u' ' + form.Text4[n]->text();
+            QCOMPARE(form.Text2[n]->toolTip(), name.isEmpty() ? "" : "1 € = " + form.Text2[n]->text() + u' ' + name);
         }
+        QTEST(rows.join(u'|'), "rows");
         QVERIFY(form.Text1[0]->isReadOnly() && form.Text1[0]->text() == u"Euro" && form.Text4[0]->text() == u"1");
-        QVERIFY(form.Option1[0]->isChecked());
-        const QStringList shown{form.findChild<QLabel*>("Label1_1")->text(),
-                                form.findChild<QLabel*>("Label2_0")->text(),
-                                form.findChild<QLabel*>("Label3_1")->text(),
-                                form.findChild<QPushButton*>("Command1")->text(),
-                                check(form)->text(),
-                                form.findChild<QPlainTextEdit*>("Text3")->toPlainText().left(captions[5].size())};
-        QCOMPARE(shown, captions);
-        QVERIFY(check(form)->isChecked());
+        QVERIFY(form.Option1[0]->isChecked() && check(form)->isChecked());
         QVERIFY(main.ShowCurrMess); // activation alone sets it
+        const QString help = form.findChild<QPlainTextEdit*>("Text3")->toPlainText();
+        QCOMPARE(
+            QStringList({form.findChild<QLabel*>("Label1_1")->text(), form.findChild<QLabel*>("Label2_0")->text(),
+                         form.findChild<QLabel*>("Label3_1")->text(), form.findChild<QPushButton*>("Command1")->text(),
+                         check(form)->text(), help.left(captions.size() - captions.lastIndexOf(" / ") - 3)})
+                .join(" / "),
+            captions);
     }
 
     void typedRatesInvertAndShowInTheTooltips()

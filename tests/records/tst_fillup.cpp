@@ -56,8 +56,6 @@ private slots:
         row("no amount stores 0", "en", "1", {"", "650", "40", ""}, {date, "06.15", "0", "<absent>"});
         row("only an amount stores 00.00", "en", "1", {"", "", "", "60"}, {date, "00.00", "60", "<absent>"});
         row("USD 46.80 at 0.8", "en", "0.8", {"", "650", "40", "46.80"}, {date, "06.15", "37.44", "46.80 USD"});
-        row("fr: USD 46,80 at 0,8", "fr", "0,8", {"", "650", "40", "46,80"},
-            {"05 décembre 2026", "06,15", "37,44", "46,80 USD"});
         row("nl: USD 46,80 at 0,8 is not stored a hundredfold", "nl", "0,8", {"", "650", "40", "46,80"},
             {"05 december 2026", "06,15", "37,44", "46,80 USD"});
     }

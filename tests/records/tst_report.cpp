@@ -1,7 +1,8 @@
-// The averages report as text: body lines, month groups, averages, amounts,
-// header, no-data form and the places of the bold and teal runs.
+// The averages report as text (body lines, month groups, averages, amounts,
+// header, no-data form, bold and teal runs) and the status bar's total average.
 #include "TestSupport.h"
 
+#include "records/FillUp.h"
 #include "records/Report.h"
 
 #include <QElapsedTimer>
@@ -12,27 +13,20 @@ namespace
 {
 const QString kWorkedExample = "05 January 2004;07.45;45.5|20 January 2004;08.05;50;77.5 CHF|"
                                "03 February 2004;06.90;0|18 February 2004;00.00;30";
+const QString kPaulHeaderRuns = "B:Tankometer | T:Version 1.0.43\n | B:Author | T:Remo Vastelli | B:User | T:Paul";
 
 float langOfs(const QString& locale)
 {
     return locale == u"fr" ? 1 : locale == u"nl" ? 2 : 0;
 }
 
-QString header(const QString& userLabel, const QString& authorLabel)
+// The styled runs as the characters they cover, in the order they are applied.
+QString styled(const Report& report)
 {
-    return QStringLiteral(" Tankometer: Version 1.0.43\n %1: Remo Vastelli\n\n %2: ").arg(authorLabel, userLabel);
-}
-
-// The six header runs, then those of the final line.
-std::vector<ReportRun> runs(const QList<int>& startLengths)
-{
-    const ReportRun::Style styles[] = {ReportRun::Bold, ReportRun::Teal, ReportRun::Bold,
-                                       ReportRun::Teal, ReportRun::Bold, ReportRun::Teal,
-                                       ReportRun::Bold, ReportRun::Teal, ReportRun::Teal};
-    std::vector<ReportRun> list;
-    for (int i = 0; i < startLengths.size() / 2; ++i)
-        list.push_back({startLengths[2 * i], startLengths[2 * i + 1], styles[i]});
-    return list;
+    QStringList runs;
+    for (const ReportRun& run : report.runs)
+        runs << (run.style == ReportRun::Bold ? "B:" : "T:") + report.text.mid(run.start, run.length);
+    return runs.join(" | ");
 }
 } // namespace
 
@@ -45,22 +39,25 @@ private slots:
     {
         TestSupport::Environment env("en", 0, "Paul");
         TestSupport::putRecords(env, "Paul", kWorkedExample);
-        const QString body =
-            QStringLiteral(" 05 January 2004 - 07.45 Liters / 100 Kms - Tot: 45.5 €\r\n"
-                           " 20 January 2004 - 08.05 Liters / 100 Kms - Tot: 50 € (77.5 CHF)\r\n\r\n"
-                           "- Monthly Average: 07.750 Liters / 100 Kms - Tot: 95.5 €\r\n\r\n"
-                           " 03 February 2004 - 06.90 Liters / 100 Kms\r\n 18 February 2004 - Tot: 30 €\r\n\r\n"
-                           "- Monthly Average: 06.900 Liters / 100 Kms - Tot: 30 €\r\n\r\n"
-                           "- Total Average: 07.467 Liters / 100 Kms - Tot: 125.5 €");
+        const QString body = " 05 January 2004 - 07.45 Liters / 100 Kms - Tot: 45.5 €\r\n"
+                             " 20 January 2004 - 08.05 Liters / 100 Kms - Tot: 50 € (77.5 CHF)\r\n\r\n"
+                             "- Monthly Average: 07.750 Liters / 100 Kms - Tot: 95.5 €\r\n\r\n"
+                             " 03 February 2004 - 06.90 Liters / 100 Kms\r\n 18 February 2004 - Tot: 30 €\r\n\r\n"
+                             "- Monthly Average: 06.900 Liters / 100 Kms - Tot: 30 €\r\n\r\n"
+                             "- Total Average: 07.467 Liters / 100 Kms - Tot: 125.5 €";
         const ReportBody built = BuildReportBody(&env.store(), "Paul");
         QCOMPARE(built.text, body);
         QCOMPARE(built.totalAmount, 125.5);
-        QCOMPARE(built.TotalAverage, (7.45 + 8.05 + 6.9) / 3);
-
         const Report report = ComposeReport(built, "Paul");
-        QCOMPARE(report.text, header("User", "Author") + "Paul\n\n" + body + "\r\n");
-        const int l = int(report.text.size());
-        QCOMPARE(report.runs, runs({1, 10, 13, 15, 29, 6, 37, 13, 53, 4, 59, 4, l - 57, 55, l - 40, 6, l - 9, 5}));
+        QCOMPARE(report.text, " Tankometer: Version 1.0.43\n Author: Remo Vastelli\n\n User: Paul\n\n" + body + "\r\n");
+        QStringList places;
+        for (const ReportRun& run : report.runs)
+            places << QStringLiteral("%1+%2").arg(run.start).arg(run.length);
+        const qsizetype l = report.text.size();
+        QCOMPARE(places.join(u' '),
+                 QStringLiteral("1+10 13+15 29+6 37+13 53+4 59+4 %1+55 %2+6 %3+5").arg(l - 57).arg(l - 40).arg(l - 9));
+        QCOMPARE(styled(report), kPaulHeaderRuns + " | B:- Total Average: 07.467 Liters / 100 Kms - Tot: 125.5 € | "
+                                                   "T:07.467 | T:125.5");
     }
 
     void body_data()
@@ -121,105 +118,81 @@ private slots:
         QVERIFY(!built.noRecords);
     }
 
+    // The header's runs move with the labels and the name; the final line's runs follow the total.
+    void styledRuns_data()
+    {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QString>("user");
+        QTest::addColumn<QString>("records");
+        QTest::addColumn<QString>("runs");
+        const auto row = [](const char* name, const char* locale, const char* user, const char* records,
+                            const QString& runs) {
+            QTest::newRow(name) << QString(locale) << QString(user) << QString(records) << runs;
+        };
+        row("fr: a longer label and name, no records", "fr", "Élodie", "",
+            "B:Tankometer | T:Version 1.0.43\n | B:Auteur | T:Remo Vastelli | B:Utilisateur | T:Élodie");
+        row("nl: a longer author label", "nl", "Paul", "",
+            "B:Tankometer | T:Version 1.0.43\n | B:Ontwerper | T:Remo Vastelli | B:Gebruiker | T:Paul");
+        row("en: total amount 0, no amount run", "en", "Paul", "01 May 2004;06.00;0",
+            kPaulHeaderRuns + " | B:- Total Average: 06.000 Liters / 100 Kms | T:06.000");
+        row("en: average exactly 1, the singular unit", "en", "Paul", "01 May 2004;01.00;7",
+            kPaulHeaderRuns + " | B:- Total Average: 01.000 Liter / 100 Kms - Tot: 7 € | T:01.000 | T:7");
+        row("en: average between 0 and 1, no final runs", "en", "Paul", "01 May 2004;00.50;10", kPaulHeaderRuns);
+        row("en: negative average, no final runs", "en", "Paul", "01 May 2004;-05.00;0", kPaulHeaderRuns);
+    }
+
+    void styledRuns()
+    {
+        QFETCH(QString, locale);
+        QFETCH(QString, user);
+        QFETCH(QString, records);
+        TestSupport::Environment env(locale, langOfs(locale), user);
+        TestSupport::putRecords(env, user, records);
+        const Report report = BuildReport(&env.store(), user);
+        QTEST(styled(report), "runs");
+        // The final line is the last one, right before the closing CR LF.
+        if (report.runs.size() > 6)
+            QCOMPARE(report.runs[6].start + report.runs[6].length, report.text.size() - 2);
+    }
+
     // Without a usable count the header is followed by the no-data line, whatever records are stored.
     void noData_data()
     {
         QTest::addColumn<QString>("locale");
         QTest::addColumn<QString>("count"); // "-": never written
         QTest::addColumn<QString>("expected");
-        const auto row = [](const char* name, const char* locale, const char* count, const QString& expected) {
-            QTest::newRow(name) << QString(locale) << QString(count) << expected;
-        };
-        row("en: no count stored", "en", "-", header("User", "Author") + "Anna\n\n No saved data");
-        row("en: count below 0", "en", "-3", header("User", "Author") + "Anna\n\n No saved data");
-        row("fr: count that is no number", "fr", "many",
-            header("Utilisateur", "Auteur") + "Anna\n\n Aucune valeur sauvegardée");
+        QTest::newRow("en: no count stored") << "en"
+                                             << "-"
+                                             << "User: Anna\n\n No saved data";
+        QTest::newRow("en: count below 0") << "en"
+                                           << "-3"
+                                           << "User: Anna\n\n No saved data";
+        QTest::newRow("fr: count that is no number") << "fr"
+                                                     << "many"
+                                                     << "Utilisateur: Anna\n\n Aucune valeur sauvegardée";
     }
 
     void noData()
     {
         QFETCH(QString, locale);
         QFETCH(QString, count);
+        QFETCH(QString, expected);
         TestSupport::Environment env(locale, langOfs(locale), "Anna");
         env.put("Anna", "Date1", "05 January 2004");
         env.put("Anna", "Tanko1", "07.45");
         if (count != u"-")
             env.put("Anna", "TotEntry", count);
-        const ReportBody body = BuildReportBody(&env.store(), "Anna");
-        QVERIFY(body.noRecords && body.text.isEmpty());
-        const Report report = ComposeReport(body, "Anna");
-        QTEST(report.text, "expected");
+        const Report report = BuildReport(&env.store(), "Anna");
+        QVERIFY(report.text.startsWith(" Tankometer: Version 1.0.43\n"));
+        QVERIFY2(report.text.endsWith(" Remo Vastelli\n\n " + expected), qPrintable(report.text));
         QCOMPARE(report.runs.size(), size_t(6));
-    }
-
-    void headerRuns_data()
-    {
-        QTest::addColumn<QString>("locale");
-        QTest::addColumn<QString>("user");
-        QTest::addColumn<QList<int>>("startLengths");
-        const auto row = [](const char* name, const char* locale, const char* user, const QList<int>& startLengths) {
-            QTest::newRow(name) << QString(locale) << QString(user) << startLengths;
-        };
-        row("en: Paul", "en", "Paul", {1, 10, 13, 15, 29, 6, 37, 13, 53, 4, 59, 4});
-        row("fr: Utilisateur and a longer name move the user's runs", "fr", "Élodie",
-            {1, 10, 13, 15, 29, 6, 37, 13, 53, 11, 66, 6});
-        row("nl: Ontwerper moves the author and all after", "nl", "Paul", {1, 10, 13, 15, 29, 9, 40, 13, 56, 9, 67, 4});
-    }
-
-    void headerRuns()
-    {
-        QFETCH(QString, locale);
-        QFETCH(QString, user);
-        QFETCH(QList<int>, startLengths);
-        TestSupport::Environment env(locale, langOfs(locale), user);
-        // The header is placed alike with and without records.
-        QCOMPARE(BuildReport(&env.store(), user).runs, runs(startLengths));
-        TestSupport::putRecords(env, user, kWorkedExample);
-        std::vector<ReportRun> shown = BuildReport(&env.store(), user).runs;
-        shown.resize(6);
-        QCOMPARE(shown, runs(startLengths));
-    }
-
-    void finalRuns_data()
-    {
-        QTest::addColumn<QString>("records");
-        QTest::addColumn<QStringList>("covered"); // whole line, average, amount
-        const auto row = [](const char* name, const char* records, const QStringList& covered) {
-            QTest::newRow(name) << QString(records) << covered;
-        };
-        row("total amount 0, no amount run", "01 May 2004;06.00;0",
-            {"- Total Average: 06.000 Liters / 100 Kms", "06.000"});
-        row("average exactly 1 with the singular unit", "01 May 2004;01.00;7",
-            {"- Total Average: 01.000 Liter / 100 Kms - Tot: 7 €", "01.000", "7"});
-        row("no consumption at all, average 00.000", "01 May 2004;00.00;12.5",
-            {"- Total Average: 00.000 Liters / 100 Kms - Tot: 12.5 €", "00.000", "12.5"});
-        row("average between 0 and 1, no final runs", "01 May 2004;00.50;10", {});
-        row("negative average, no final runs", "01 May 2004;-05.00;0", {});
-    }
-
-    void finalRuns()
-    {
-        QFETCH(QString, records);
-        QFETCH(QStringList, covered);
-        TestSupport::Environment env("en", 0, "Paul");
-        TestSupport::putRecords(env, "Paul", records);
-        const Report report = BuildReport(&env.store(), "Paul");
-        QCOMPARE(report.runs.size(), size_t(6 + covered.size()));
-        for (int i = 0; i < covered.size(); ++i) {
-            const ReportRun& run = report.runs[6 + i];
-            QCOMPARE(run.style, i == 0 ? ReportRun::Bold : ReportRun::Teal);
-            QCOMPARE(report.text.mid(run.start, run.length), covered[i]);
-        }
-        // The final line is the last one, right before the closing CR LF.
-        if (!covered.isEmpty())
-            QCOMPARE(report.runs[6].start + report.runs[6].length, report.text.size() - 2);
     }
 
     void lineBreakMap()
     {
         const LineBreakMap map(QStringLiteral(" x\n y\r\n\r\nz\rw\r\r\n"));
         QCOMPARE(map.documentText(), QStringLiteral(" x\n y\n\nz\rw\r\n"));
-        // Offsets 0 to 14 of the report; a CR LF is one character, a lone CR stays one.
+        // A CR LF is one character there, a lone CR stays one.
         QList<qsizetype> mapped;
         for (int offset = 0; offset <= 14; ++offset)
             mapped << map.documentOffset(offset);
@@ -235,10 +208,50 @@ private slots:
         timer.start();
         const ReportBody body = BuildReportBody(&env.store(), "Anna");
         QVERIFY2(timer.elapsed() < 2000, "the report must not run through two billion missing records");
-        QVERIFY(body.text.startsWith(" 05 January 2004 - 07.45 Liters / 100 Kms - Tot: 45.5 €\r\n"));
         // Past the records the defaults show, as for any record never written.
-        QVERIFY(body.text.contains("\r\n 0\r\n"));
+        QVERIFY(body.text.contains(" 18 February 2004 - Tot: 30 €\r\n\r\n- Monthly Average: 06.900 Liters / 100 Kms - "
+                                   "Tot: 30 €\r\n\r\n 0\r\n"));
         QCOMPARE(body.totalAmount, 125.5);
+    }
+
+    // The status bar: the mean of the stored consumptions that are not 0, in the user's notation.
+    void totalAverage_data()
+    {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QString>("count"); // "" leaves it unwritten
+        QTest::addColumn<QString>("consumptions");
+        QTest::addColumn<QString>("expected");
+        const auto row = [](const char* name, const char* locale, const char* count, const char* consumptions,
+                            const char* expected) {
+            QTest::newRow(name) << QString(locale) << QString(count) << QString(consumptions) << QString(expected);
+        };
+        row("records without consumption are left out", "en", "3", "06.15|05.91|00.00", "06.03 Liters / 100 Kms");
+        row("exactly one is singular", "en", "1", "01.00", "01.00 Liter / 100 Kms");
+        row("fr: below one has no unit", "fr", "1", "00,50", "0,5");
+        row("a new user", "en", "", "", "No saved data");
+        row("no record has a consumption", "en", "2", "00.00|00.00", "No saved data");
+        row("nl: 06,03, not 603,00", "nl", "2", "06,15|05,91", "06,03 Liters / 100 Kms");
+        row("an unreadable consumption is skipped", "en", "3", "06.15|x|05.91", "06.03 Liters / 100 Kms");
+        row("fr: point texts from another locale are skipped", "fr", "2", "06.15|08,00", "08,00 Litres / 100 Kms");
+        row("count abc", "en", "abc", "06.15", "No saved data");
+        row("a huge count reads the records there are", "en", "2000000000", "06.00|08.00", "07.00 Liters / 100 Kms");
+    }
+
+    void totalAverage()
+    {
+        QFETCH(QString, locale);
+        QFETCH(QString, count);
+        QFETCH(QString, consumptions);
+        TestSupport::Environment env(locale, langOfs(locale), "Anna");
+        if (!count.isEmpty())
+            env.put("Anna", "TotEntry", count);
+        const QStringList list = consumptions.split(u'|', Qt::SkipEmptyParts);
+        for (int i = 0; i < list.size(); ++i)
+            env.put("Anna", QStringLiteral("Tanko%1").arg(i + 1), list[i]);
+        // Another user's records never count.
+        env.put("Paul", "TotEntry", "1");
+        env.put("Paul", "Tanko1", "50");
+        QTEST(ComputeTotalAverage(env.store(), "Anna").text, "expected");
     }
 };
 

@@ -10,7 +10,6 @@
 
 #include <QApplication>
 #include <QPushButton>
-#include <QScrollBar>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextEdit>
@@ -115,17 +114,6 @@ private slots:
         form.show();
         QVERIFY(form.Text1->toPlainText().contains(" User: <b>Paul</b>\n\n <i>05</i> January 2004 - 07.45 Liters / "
                                                    "100 Kms - Tot: 45.5 € (<a href='x'>9 CHF</a>)\n"));
-    }
-
-    void longReportScrollsVertically()
-    {
-        QStringList records;
-        for (int i = 0; i < 300; ++i)
-            records << QStringLiteral("%1 March 2004;06.50;40").arg(1 + i % 28, 2, 10, QChar('0'));
-        Shown shown("en", 0, records.join(u'|'));
-        QVERIFY(QTest::qWaitForWindowExposed(&shown.form));
-        QTRY_VERIFY(shown.form.Text1->verticalScrollBar()->maximum() > 0);
-        QCOMPARE(shown.form.Text1->horizontalScrollBar()->maximum(), 0);
     }
 
     void resizeKeepsTheMinimumsAndTheLayout_data()

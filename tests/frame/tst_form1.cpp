@@ -95,26 +95,6 @@ private slots:
         QCOMPARE(form.Label1[8]->text(), date);
     }
 
-    void activationSetsSaveByAmount()
-    {
-        TestSupport::Environment env;
-        Form1 form;
-        form.show();
-        auto* save = form.findChild<QPushButton*>("Command2");
-        QVERIFY(!save->isEnabled());
-        // Distance and litres give a consumption, which alone enables saving...
-        form.Text1[1]->setText(QString("650"));
-        form.Text1[2]->setText(QString("40"));
-        QVERIFY(save->isEnabled());
-        // ...but activation decides by the amount alone.
-        form.Form_Activate();
-        QVERIFY(!save->isEnabled());
-        form.Text1[3]->setText(QString("abc"));
-        QVERIFY(!save->isEnabled());
-        form.Form_Activate();
-        QVERIFY(save->isEnabled());
-    }
-
     // Calculator, exit, and the two buttons whose windows do not exist.
     void commandButtons()
     {

@@ -1,32 +1,15 @@
 // The settings store: defaults, names compared without letter case, reopening,
-// all-or-nothing groups, durability and damaged files.
+// all-or-nothing groups, damaged files, and the copy taken at every start.
+#include "frame/Backup.h"
 #include "frame/SettingsStore.h"
 
 #include "TestSupport.h"
 
 #include <QCryptographicHash>
-#include <QProcess>
 #include <QRandomGenerator>
 #include <QTest>
 
 #include <sqlite3.h>
-
-#include <csignal>
-
-// Run as a child process by the durability test: saves numbered values as
-// fast as it can, printing each number once its save has returned.
-static int childMain(const QString& path)
-{
-    SettingsStore store(path);
-    if (!store.open())
-        return 2;
-    for (int n = 1;; ++n) {
-        if (!store.save("Anna", QStringLiteral("Value%1").arg(n), QString::number(n)))
-            return 3;
-        std::printf("%d\n", n);
-        std::fflush(stdout);
-    }
-}
 
 namespace
 {
@@ -107,28 +90,6 @@ private slots:
         QVERIFY(env.store().save("Anna", "TotEntry", "5"));
     }
 
-    void savedValueSurvivesKill()
-    {
-        QTemporaryDir dir;
-        const QString path = dir.filePath("tanko.db");
-        QProcess child;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("TANKO_STORE_CHILD", path);
-        child.setProcessEnvironment(environment);
-        child.start(QCoreApplication::applicationFilePath(), {});
-        // Let it get going, then kill it in the middle of whatever it does.
-        QByteArray output;
-        QTRY_VERIFY_WITH_TIMEOUT((output += child.readAllStandardOutput()).count('\n') >= 3, 10000);
-        ::kill(pid_t(child.processId()), SIGKILL);
-        child.waitForFinished();
-        output += child.readAllStandardOutput();
-        const int lastReported = output.trimmed().split('\n').last().toInt();
-        SettingsStore store(path);
-        QVERIFY2(store.open(), qPrintable(store.lastError()));
-        for (int n = 1; n <= lastReported; ++n)
-            QVERIFY(store.find(u"Anna", QStringLiteral("Value%1").arg(n)));
-    }
-
     void damagedFileIsLeftUntouched_data()
     {
         QTest::addColumn<QByteArray>("content");
@@ -179,16 +140,49 @@ private slots:
         QCOMPARE(fileBytes(path), content);
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"tanko.db"});
     }
+
+    // Taken while the store is open and being written; the ten newest are kept.
+    void copiesHoldTheDataAndOnlyTheNewestAreKept()
+    {
+        QTemporaryDir dir;
+        SettingsStore store(dir.filePath("tanko.db"));
+        QVERIFY(store.open());
+        std::vector<SettingsStore::Write> writes;
+        for (int n = 1; n <= 500; ++n)
+            writes.push_back({"Anna", QStringLiteral("Tanko%1").arg(n), "06.15"});
+        QVERIFY(store.saveAll(writes));
+        QStringList made;
+        for (int i = 0; i < 13; ++i) {
+            QVERIFY(store.save("Anna", "TotEntry", QString::number(i)));
+            const BackupResult result = BackupStore(store.path(), 10);
+            QVERIFY2(result.ok, qPrintable(result.error));
+            QCOMPARE(QFileInfo(result.file).dir().dirName(), QString("backups"));
+            made << QFileInfo(result.file).fileName();
+        }
+        QVERIFY(store.save("Anna", "TotEntry", "13"));
+        const QStringList kept = QDir(dir.filePath("backups")).entryList(QDir::Files, QDir::Name);
+        QCOMPARE(kept, made.mid(3));
+        SettingsStore newest(dir.filePath("backups/" + kept.last()));
+        QVERIFY2(newest.open(), qPrintable(newest.lastError()));
+        QCOMPARE(*newest.find(u"anna", u"TotEntry"), QString("12"));
+        QCOMPARE(*newest.findNumbered(u"Anna", u"Tanko", 500), QString("06.15"));
+    }
+
+    void failureIsReportedNotFatal()
+    {
+        QTemporaryDir dir;
+        const BackupResult missing = BackupStore(dir.filePath("tanko.db"));
+        QVERIFY(!missing.ok && !missing.error.isEmpty());
+        // A file where the folder should be.
+        SettingsStore store(dir.filePath("tanko.db"));
+        QVERIFY(store.open());
+        QFile blocker(dir.filePath("backups"));
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        QVERIFY(!BackupStore(store.path()).ok);
+        StartupBackup inBackground(store.path());
+    }
 };
 
-int main(int argc, char* argv[])
-{
-    const QString child = qEnvironmentVariable("TANKO_STORE_CHILD");
-    QCoreApplication app(argc, argv);
-    if (!child.isEmpty())
-        return childMain(child);
-    TestSettingsStore test;
-    return QTest::qExec(&test, argc, argv);
-}
-
+QTEST_GUILESS_MAIN(TestSettingsStore)
 #include "tst_settingsstore.moc"

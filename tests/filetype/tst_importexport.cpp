@@ -31,7 +31,6 @@ private:
     const TestSupport::FakeMessages& m_messages;
 };
 
-const QString MainTitle = "Tankometer - Anna - v1.0.43";
 } // namespace
 
 class TestImportExport : public QObject
@@ -45,120 +44,75 @@ private slots:
         registerDataFileTypeHook() = [] {};
     }
 
-    void eachModeAndLanguage_data()
+    // The dialog of each mode and language, offered the last path; the confirmation or the failure
+    // after it; a stored "Error..." path shown first as a warning; the last path kept unless a file
+    // was chosen.
+    void dialogAndMessages_data()
     {
         QTest::addColumn<float>("langOfs");
         QTest::addColumn<int>("mode");
-        QTest::addColumn<QString>("title");
-        QTest::addColumn<QString>("confirmation");
-        const auto row = [](const char* name, float langOfs, int mode, const char* title, const char* confirmation) {
-            QTest::newRow(name) << langOfs << mode << QString(title) << QString(confirmation);
-        };
-        row("en import", 0, 1, "Import Tanko Data - Select the destination path", "Data Imported");
-        row("en export", 0, 2, "Export Tanko Data - Select the destination path", "Data Exported");
-        row("fr import", 1, 1, "Importer Données Tanko - Selectionnez le dossier de destination", "Données Importées");
-        row("fr export", 1, 2, "Exporter Données Tanko - Selectionnez le dossier source", "Données Exportées");
-        row("nl import", 2, 1, "Import Tanko Data - Select the destination path", "Data Imported");
-        row("nl export", 2, 2, "Export Tanko Data - Select the destination path", "Data Exported");
-    }
-
-    void eachModeAndLanguage()
-    {
-        QFETCH(float, langOfs);
-        QFETCH(int, mode);
-        QFETCH(QString, confirmation);
-        TestSupport::Environment env("en", langOfs);
-        FakeFileDialog dialog(env.messages);
-
-        // First use: no initial file; the choice is confirmed and remembered.
-        Import_Export(qint16(mode), nullptr, MainTitle);
-        QCOMPARE(dialog.requests.size(), 1u);
-        const FileDialog::Request& first = dialog.requests[0];
-        QTEST(first.title, "title");
-        QCOMPARE(QStringLiteral("%1 %2 %3 %4 %5 [%6]")
-                     .arg(first.filter)
-                     .arg(first.filterIndex)
-                     .arg(first.flags)
-                     .arg(first.defaultExt)
-                     .arg(first.save ? "save" : "open", first.fileName),
-                 QStringLiteral("Tanko files (*.tnk)|*.tnk 1 2627588 .tnk %1 []").arg(mode == 2 ? "save" : "open"));
-        QCOMPARE(env.messages.shown.size(), 1u);
-        const TestSupport::Message& shown = env.messages.shown[0];
-        QCOMPARE(QStringLiteral("%1 (%2, %3)").arg(shown.text).arg(shown.style).arg(shown.title),
-                 confirmation + "\n\r/home/anna/run.tnk (64, " + MainTitle + ")");
-
-        // The next use offers the last file.
-        dialog.answer.fileName = "/media/key/later.tnk";
-        Import_Export(qint16(mode), nullptr, MainTitle);
-        QCOMPARE(dialog.requests[1].fileName, QString("/home/anna/run.tnk"));
-        QCOMPARE(env.get("Anna", "LastPath"), QString("/media/key/later.tnk"));
-    }
-
-    // Cancel is silent; a dialog that failed has chosen nothing and says so
-    // rather than confirm. Either way the last path stays.
-    void withoutAChoice_data()
-    {
-        QTest::addColumn<float>("langOfs");
-        QTest::addColumn<int>("mode");
-        QTest::addColumn<int>("outcome");
         QTest::addColumn<QString>("lastPath"); // empty: never written
-        QTest::addColumn<QString>("message");  // empty: none
-        const int cancelled = FileDialog::Answer::Cancelled, failed = FileDialog::Answer::Failed;
-        QTest::newRow("import cancelled, first use") << 0.f << 1 << cancelled << ""
-                                                     << "";
-        QTest::newRow("export cancelled") << 0.f << 2 << cancelled << "/home/anna/old.tnk"
-                                          << "";
-        QTest::newRow("fr export failed") << 1.f << 2 << failed << ""
-                                          << "L'xport des données a échoué";
+        QTest::addColumn<int>("outcome");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("messages"); // text (style, title), "|" between them
+        const auto row = [](const char* name, float langOfs, int mode, const char* lastPath, int outcome,
+                            const char* title, const char* messages) {
+            QTest::newRow(name) << langOfs << mode << QString(lastPath) << outcome << QString(title)
+                                << QString(messages);
+        };
+        const int chosen = FileDialog::Answer::Chosen, cancelled = FileDialog::Answer::Cancelled,
+                  failed = FileDialog::Answer::Failed;
+        const char* enImport = "Import Tanko Data - Select the destination path";
+        const char* enExport = "Export Tanko Data - Select the destination path";
+        row("en import, first use", 0, 1, "", chosen, enImport, "Data Imported\n\r/new.tnk (64, Main)");
+        row("en export", 0, 2, "/old.tnk", chosen, enExport, "Data Exported\n\r/new.tnk (64, Main)");
+        row("fr import", 1, 1, "/old.tnk", chosen, "Importer Données Tanko - Selectionnez le dossier de destination",
+            "Données Importées\n\r/new.tnk (64, Main)");
+        row("fr export", 1, 2, "/old.tnk", chosen, "Exporter Données Tanko - Selectionnez le dossier source",
+            "Données Exportées\n\r/new.tnk (64, Main)");
+        row("nl import", 2, 1, "/old.tnk", chosen, enImport, "Data Imported\n\r/new.tnk (64, Main)");
+        row("nl export", 2, 2, "/old.tnk", chosen, enExport, "Data Exported\n\r/new.tnk (64, Main)");
+        row("import cancelled, first use", 0, 1, "", cancelled, enImport, "");
+        row("export cancelled", 0, 2, "/old.tnk", cancelled, enExport, "");
+        row("fr export failed", 1, 2, "/old.tnk", failed, "Exporter Données Tanko - Selectionnez le dossier source",
+            "L'xport des données a échoué (64, Main)");
+        row("a stored error is shown first", 0, 1, "Error 75 on C:\\run.tnk", chosen, enImport,
+            "Error 75 on C:\\run.tnk (48, Tankometer)|Data Imported\n\r/new.tnk (64, Main)");
+        row("an error in lower case is a path", 0, 1, "error.tnk", chosen, enImport,
+            "Data Imported\n\r/new.tnk (64, Main)");
     }
 
-    void withoutAChoice()
+    void dialogAndMessages()
     {
         QFETCH(float, langOfs);
         QFETCH(int, mode);
-        QFETCH(int, outcome);
         QFETCH(QString, lastPath);
-        QFETCH(QString, message);
+        QFETCH(int, outcome);
+        QFETCH(QString, messages);
         TestSupport::Environment env("en", langOfs);
         if (!lastPath.isEmpty())
             env.put("Anna", "LastPath", lastPath);
         FakeFileDialog dialog(env.messages);
-        dialog.answer = {FileDialog::Answer::Outcome(outcome), {}};
-        Import_Export(qint16(mode), nullptr, MainTitle);
+        dialog.answer = {FileDialog::Answer::Outcome(outcome), "/new.tnk"};
+        Import_Export(qint16(mode), nullptr, "Main");
         QCOMPARE(dialog.requests.size(), 1u);
+        const FileDialog::Request& request = dialog.requests[0];
+        QTEST(request.title, "title");
+        QCOMPARE(request.fileName, lastPath);
+        QCOMPARE(request.save, mode == 2);
+        QCOMPARE(QStringLiteral("%1 %2 %3 %4")
+                     .arg(request.filter)
+                     .arg(request.filterIndex)
+                     .arg(request.flags)
+                     .arg(request.defaultExt),
+                 QString("Tanko files (*.tnk)|*.tnk 1 2627588 .tnk"));
         QStringList shown;
         for (const TestSupport::Message& m : env.messages.shown)
             shown << QStringLiteral("%1 (%2, %3)").arg(m.text).arg(m.style).arg(m.title);
-        QCOMPARE(shown, message.isEmpty() ? QStringList() : QStringList{message + " (64, " + MainTitle + ")"});
-        QCOMPARE(env.get("Anna", "LastPath"), lastPath.isEmpty() ? "<absent>" : lastPath);
-    }
-
-    // A path stored as "Error..." is shown as a warning before the dialog, then offered all the same.
-    void aStoredErrorIsShownFirst_data()
-    {
-        QTest::addColumn<QString>("lastPath");
-        QTest::addColumn<bool>("warned");
-        QTest::newRow("Error") << "Error 75 on C:\\Data\\run.tnk" << true;
-        QTest::newRow("error in lower case") << "error.tnk" << false;
-    }
-
-    void aStoredErrorIsShownFirst()
-    {
-        QFETCH(QString, lastPath);
-        QFETCH(bool, warned);
-        TestSupport::Environment env("fr", 1);
-        env.put("Anna", "LastPath", lastPath);
-        FakeFileDialog dialog(env.messages);
-        Import_Export(1, nullptr, MainTitle);
-        QCOMPARE(dialog.requests[0].fileName, lastPath);
-        QCOMPARE(dialog.messagesBefore[0], warned ? 1 : 0);
-        QCOMPARE(env.messages.shown.size(), warned ? 2u : 1u);
-        if (warned) {
-            QCOMPARE(env.messages.shown[0].text, lastPath);
-            QCOMPARE(env.messages.shown[0].style, 48);
-            QCOMPARE(env.messages.shown[0].title, QString("Tankometer"));
-        }
-        QCOMPARE(env.messages.shown.back().text, QString("Données Importées\n\r/home/anna/run.tnk"));
+        QCOMPARE(shown.join(u'|'), messages);
+        QCOMPARE(dialog.messagesBefore[0], messages.count(u'|')); // the warning comes before the dialog
+        const QString kept = lastPath.isEmpty() ? "<absent>" : lastPath;
+        QCOMPARE(env.get("Anna", "LastPath"), outcome == FileDialog::Answer::Chosen ? QString("/new.tnk") : kept);
     }
 
     void noDataMoves()
@@ -174,8 +128,8 @@ private slots:
         dialog.answer.fileName = file.fileName();
         std::vector<size_t> dialogsBeforeDeclaring;
         registerDataFileTypeHook() = [&] { dialogsBeforeDeclaring.push_back(dialog.requests.size()); };
-        Import_Export(1, nullptr, MainTitle);
-        Import_Export(2, nullptr, MainTitle);
+        Import_Export(1, nullptr, "Main");
+        Import_Export(2, nullptr, "Main");
         registerDataFileTypeHook() = [] {};
 
         // Declared at the start of each run, before its dialog.

@@ -129,24 +129,6 @@ QString unquoteExecArgument(const QString& value)
     return argument;
 }
 
-struct DataHome
-{
-    explicit DataHome(const QByteArray& value)
-    {
-        saved = qgetenv("XDG_DATA_HOME");
-        hadValue = qEnvironmentVariableIsSet("XDG_DATA_HOME");
-        qputenv("XDG_DATA_HOME", value);
-    }
-    ~DataHome()
-    {
-        if (hadValue)
-            qputenv("XDG_DATA_HOME", saved);
-        else
-            qunsetenv("XDG_DATA_HOME");
-    }
-    QByteArray saved;
-    bool hadValue = false;
-};
 } // namespace
 
 class TestModFileType : public QObject
@@ -207,30 +189,6 @@ private slots:
                  QString("Tanko File\\Shell\\Open\\Command||string|\"D:\\\\Tankometer.exe\" \"%1\""));
     }
 
-    void readRegString_data()
-    {
-        QTest::addColumn<QString>("key");
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("number reads as empty") << "Tanko File"
-                                               << "EditFlags"
-                                               << "";
-        QTest::newRow("string cut at its NUL") << "Cut"
-                                               << ""
-                                               << "abc";
-    }
-
-    void readRegString()
-    {
-        QFETCH(QString, key);
-        QFETCH(QString, name);
-        Doubles doubles;
-        modFileType::WriteRegString(HKEY_CLASSES_ROOT, "Tanko File", "", "Tanko saved Data");
-        modFileType::WriteRegDword(HKEY_CLASSES_ROOT, "Tanko File", "EditFlags", 0);
-        modFileType::WriteRegString(HKEY_CLASSES_ROOT, "Cut", "", QStringView(u"abc\0def\0", 8).toString());
-        QTEST(modFileType::ReadRegString(HKEY_CLASSES_ROOT, key, name), "expected");
-    }
-
     void classesStoreKeepsTypedValues()
     {
         TestSupport::Environment env;
@@ -287,7 +245,7 @@ private slots:
     void declaresTheTypeUnderDataHome()
     {
         QTemporaryDir home;
-        DataHome env(home.path().toUtf8());
+        qputenv("XDG_DATA_HOME", home.path().toUtf8());
         QStringList ran;
         FreedesktopShell shell([] { return QString("/opt/Tanko Meter/tankometer"); },
                                [&ran](const QString& program, const QStringList& arguments) {

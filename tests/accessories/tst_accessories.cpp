@@ -14,6 +14,7 @@
 #include <QIcon>
 #include <QLabel>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTableView>
 #include <QTest>
 
@@ -229,6 +230,12 @@ private slots:
             image.pixelColor(resource.isEmpty() ? size.width() / 2 : 1, resource.isEmpty() ? size.height() * 3 / 4 : 1);
         QVERIFY2(resource.isEmpty() ? corner.green() > corner.red() + 40 : corner == Qt::white,
                  qPrintable(corner.name()));
+    }
+
+    void aMissingPictureIsNull()
+    {
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("none.svg"));
+        QVERIFY(Pictures::render(":/pictures/none.svg", QSize(10, 10), 1).isNull());
     }
 };
 

@@ -90,6 +90,17 @@ private slots:
         QVERIFY(!SingleInstance(dir.path()).PrevInstance());
     }
 
+    // A lock folder that cannot be made does not keep the program from starting.
+    void unusableFolderDoesNotBlockTheStart()
+    {
+        QTemporaryDir dir;
+        QFile file(dir.filePath("plain-file"));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        SingleInstance guard(file.fileName() + "/sub");
+        QVERIFY(!guard.PrevInstance());
+        guard.wakeRunning(); // nobody to wake; returns at once
+    }
+
     void secondStartEndsWhileTheFirstRunsAndAKilledRunBlocksNothing()
     {
         Account account;

@@ -6,6 +6,7 @@
 
 #include <QTemporaryDir>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -79,4 +80,15 @@ private:
     std::unique_ptr<SettingsStore> m_store;
     Platform::Services m_saved;
 };
+
+// Fill-ups as the save button writes them, "date;consumption;amount;amount typed"
+// with "|" between records; "-" leaves a key unwritten, as does an empty amount typed.
+void putRecords(Environment& env, const QString& user, const QString& records);
+
+// Makes the store's file refuse writes of `key`, as a full disk would; reopen the store after.
+void refuseKey(const QString& path, const QString& key, const char* reason = "database or disk is full");
+
+// Runs `inside` on the modal window the next step opens, then closes it if it is still open.
+// Nothing runs once `context` is gone.
+void inNextModal(QObject* context, const std::function<void(QWidget*)>& inside);
 } // namespace TestSupport

@@ -1,3 +1,5 @@
+// The list of users, the user and language window (the first window of every
+// run) and its hand-over to the main window and back.
 #include "TestSupport.h"
 
 #include "filetype/ClassesStore.h"
@@ -7,6 +9,7 @@
 #include "frame/Module1.h"
 #include "users/Form3.h"
 #include "users/StartUp.h"
+#include "users/UserList.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -18,8 +21,6 @@
 
 namespace
 {
-const QString Option = QStringLiteral("Option");
-
 class CountingShell : public FileType::ShellNotifier
 {
 public:
@@ -27,30 +28,26 @@ public:
     int notices = 0;
 };
 
-// One test's world: its store, the file type declared into that store's
-// classes, nothing written to the desktop, and no window left over after.
+// One test's world: its store with "name:language" users (the first is the last user), the file
+// type declared into that store's classes, nothing written to the desktop, no window left after.
 struct World
 {
-    explicit World(const QString& locale = QStringLiteral("en")) : env(locale, 0, QString())
+    explicit World(const QString& locale = "en", const QStringList& users = {}) : env(locale, 0, QString())
     {
         saved = FileType::services();
         FileType::services().registry = &classes;
         FileType::services().shell = &shell;
+        for (int i = 0; i < users.size(); ++i) {
+            env.put("Option", QStringLiteral("User%1").arg(i + 1), users[i].section(u':', 0, 0));
+            env.put(users[i].section(u':', 0, 0), "Lang", users[i].section(u':', 1));
+            env.put("Option", "TotUsers", QString::number(i + 1));
+            env.put("Option", "LastUser", users[0].section(u':', 0, 0));
+        }
     }
     ~World()
     {
         StartUp::unloadAll();
         FileType::services() = saved;
-    }
-    void putUsers(const QStringList& names, const QStringList& languages, const QString& lastUser)
-    {
-        env.put(Option, QStringLiteral("TotUsers"), QString::number(names.size()));
-        for (int i = 0; i < names.size(); ++i) {
-            env.put(Option, QStringLiteral("User%1").arg(i + 1), names[i]);
-            if (!languages.value(i).isEmpty())
-                env.put(names[i], QStringLiteral("Lang"), languages[i]);
-        }
-        env.put(Option, QStringLiteral("LastUser"), lastUser);
     }
     Form3& open()
     {
@@ -59,41 +56,42 @@ struct World
             qWarning("Form3 was not exposed");
         return form;
     }
-    QString lang(const QString& user) { return env.get(user, QStringLiteral("Lang")); }
-
     TestSupport::Environment env;
     ClassesStore classes;
     CountingShell shell;
     FileType::Services saved;
 };
 
-QLabel* label(QWidget& form, const char* name)
-{
-    return form.findChild<QLabel*>(QString::fromLatin1(name));
-}
-
-QComboBox* combo(QWidget& form, const char* name)
-{
-    return form.findChild<QComboBox*>(QString::fromLatin1(name));
-}
-
-// The user picks a language with the keyboard, as with the mouse: the box
-// moves and reports the pick.
-void pickLanguage(QComboBox* box, int index)
+// The user picks with the keyboard, as with the mouse: the box moves and reports the pick.
+void pick(QComboBox* box, int index)
 {
     box->setFocus();
-    while (box->currentIndex() < index)
-        QTest::keyClick(box, Qt::Key_Down);
-    while (box->currentIndex() > index)
-        QTest::keyClick(box, Qt::Key_Up);
+    while (box->currentIndex() != index)
+        QTest::keyClick(box, box->currentIndex() < index ? Qt::Key_Down : Qt::Key_Up);
 }
 
-void typeName(QComboBox* box, const QString& name)
+void typeName(Form3& form, const QString& name)
 {
-    box->setFocus();
-    box->lineEdit()->selectAll();
-    QTest::keyClick(box, Qt::Key_Backspace);
-    QTest::keyClicks(box, name);
+    form.Combo1->setFocus();
+    form.Combo1->lineEdit()->selectAll();
+    QTest::keyClick(form.Combo1, Qt::Key_Backspace);
+    QTest::keyClicks(form.Combo1, name);
+}
+
+// The user name label, the language label with its tooltip, and the chosen language.
+QString shown(Form3& form)
+{
+    return QStringList{form.Label1[2]->text(), form.Label1[0]->text(), form.Label1[0]->toolTip(),
+                       form.Combo2->toolTip(), form.Combo2->currentText()}
+        .join(" / ");
+}
+// The User keys 1 to n as stored, "-" for a missing one.
+QStringList userKeys(const TestSupport::Environment& env, int n)
+{
+    QStringList keys;
+    for (int i = 1; i <= n; ++i)
+        keys << env.get("Option", QStringLiteral("User%1").arg(i)).replace("<absent>", "-");
+    return keys;
 }
 } // namespace
 
@@ -102,320 +100,310 @@ class TestForm3 : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase();
-    void cleanup();
-    void firstStart();
-    void labelsFollowTheLanguage_data();
-    void labelsFollowTheLanguage();
-    void lastUserAndLanguageSelected();
-    void choosingAKnownUserShowsTheirLanguage();
-    void typingAKnownNameShowsTheirLanguage();
-    void languageOfKnownUserStoredAtOnce();
-    void languageOfNewUserStoredAtOk();
-    void enterActsAsOk_data();
-    void enterActsAsOk();
-    void okWithoutNameDoesNothing();
-    void reselectingTheSameLanguageRunsItsClick();
-    void fileTypeDeclaredOnLoadOnce();
-    void userButtonSwapsWindows();
-    void closingWithoutOkBringsTheMainWindowBack();
-    void closingAtStartUpEndsTheProgram();
-    void okKeepsTheProgramRunningUntilTheMainWindowCloses();
-};
+    void initTestCase() { installProgramFont(); }
+    void cleanup() { StartUp::unloadAll(); }
 
-void TestForm3::initTestCase()
-{
-    installProgramFont();
-}
+    void savingGrowsTheListInConfirmationOrder()
+    {
+        TestSupport::Environment env("nl", 0, QString());
+        QCOMPARE(UserList::Read().selected, -1);
+        UserList::Save("Anna", 0);
+        QCOMPARE(env.get("Option", "TotUsers"), QString("1"));
+        QCOMPARE(env.get("Option", "LastUser"), QString("Anna"));
+        QCOMPARE(env.get("Anna", "Lang"), QString("0"));
 
-void TestForm3::cleanup()
-{
-    StartUp::unloadAll();
-}
+        // Another spelling is another entry, sharing the one section.
+        UserList::Save("anna", 1);
+        QCOMPARE(env.get("Anna", "Lang"), QString("1"));
+        // Names are kept exactly, blanks and all; a known name is not added again.
+        UserList::Save(" Élodie d'Artois ", 2);
+        UserList::Save("Anna", 2);
+        QCOMPARE(env.get("Option", "LastUser"), QString("Anna"));
+        QCOMPARE(env.get("Anna", "Lang"), QString("2"));
+        for (int i = 4; i <= 10; ++i)
+            UserList::Save(QStringLiteral("Driver %1").arg(i), i % 3);
+        QCOMPARE(env.get("Option", "TotUsers"), QString("10"));
+        QCOMPARE(userKeys(env, 11), (QStringList{"Anna", "anna", " Élodie d'Artois ", "Driver 4", "Driver 5",
+                                                 "Driver 6", "Driver 7", "Driver 8", "Driver 9", "Driver 10", "-"}));
+        QCOMPARE(env.get(" Élodie d'Artois ", "Lang"), QString("2"));
+        const UserList::Users users = UserList::Read();
+        QCOMPARE(users.names, userKeys(env, 10));
+        QCOMPARE(users.selected, 9);
+    }
 
-void TestForm3::firstStart()
-{
-    World world;
-    Form3& form = world.open();
-    QCOMPARE(form.windowTitle(), QStringLiteral("Tankometer - v1.0.43"));
-    QCOMPARE(combo(form, "Combo1")->count(), 0);
-    QCOMPARE(combo(form, "Combo1")->currentText(), QString());
-    QCOMPARE(combo(form, "Combo2")->count(), 3);
-    QCOMPARE(combo(form, "Combo2")->itemText(1), QStringLiteral("Français"));
-    QCOMPARE(combo(form, "Combo2")->currentText(), QStringLiteral("English"));
-    QCOMPARE(label(form, "Label1_2")->text(), QStringLiteral("User Name"));
-    QCOMPARE(label(form, "Label1_0")->text(), QStringLiteral("Language - Langue - Taal"));
-    QCOMPARE(label(form, "Label1_0")->toolTip(), QStringLiteral("Choose your language"));
-    QCOMPARE(combo(form, "Combo2")->toolTip(), QStringLiteral("Choose your language"));
-    QCOMPARE(form.findChild<QPushButton*>(QStringLiteral("Command1"))->text(), QStringLiteral("OK"));
-    QCOMPARE(Module1::LangOfs, 0.0f);
-    QCOMPARE(Module1::CurUser, QString());
-}
+    void readListsAndSelects_data()
+    {
+        QTest::addColumn<QString>("total");
+        QTest::addColumn<QStringList>("stored"); // "-" leaves that User key out
+        QTest::addColumn<QString>("lastUser");   // "-" leaves LastUser out
+        QTest::addColumn<QStringList>("listed");
+        QTest::addColumn<int>("selected");
+        const QStringList abc{"Anna", "Bob", "Cleo"};
+        QTest::newRow("last user selected") << "3" << abc << "Bob" << abc << 1;
+        QTest::newRow("last user not listed: none") << "3" << abc << "Dirk" << abc << -1;
+        QTest::newRow("duplicates: the last one")
+            << "3" << QStringList{"Anna", "Bob", "Anna"} << "Anna" << QStringList{"Anna", "Bob", "Anna"} << 2;
+        QTest::newRow("missing User key listed empty")
+            << "3" << QStringList{"Anna", "-", "Cleo"} << "Cleo" << QStringList{"Anna", "", "Cleo"} << 2;
+        QTest::newRow("empty User key listed empty")
+            << "3" << QStringList{"Anna", "", "Cleo"} << "" << QStringList{"Anna", "", "Cleo"} << 0;
+        QTest::newRow("no count: nothing") << "-" << abc << "Anna" << QStringList() << -1;
+    }
 
-void TestForm3::labelsFollowTheLanguage_data()
-{
-    QTest::addColumn<int>("index");
-    QTest::addColumn<QString>("userName");
-    QTest::addColumn<QString>("tooltip");
-    QTest::newRow("English") << 0 << "User Name"
-                             << "Choose your language";
-    QTest::newRow("French") << 1 << "Nom d'utilisateur"
-                            << "Choisissez votre langue";
-    QTest::newRow("Dutch") << 2 << "Gebruikersnaam"
-                           << "Kies uw taal";
-}
+    void readListsAndSelects()
+    {
+        QFETCH(QString, total);
+        QFETCH(QStringList, stored);
+        QFETCH(QString, lastUser);
+        TestSupport::Environment env;
+        stored << total << lastUser;
+        const QStringList keys{"User1", "User2", "User3", "TotUsers", "LastUser"};
+        for (int i = 0; i < keys.size(); ++i)
+            if (stored[i] != u"-")
+                env.put("Option", keys[i], stored[i]);
+        const UserList::Users users = UserList::Read();
+        QTEST(users.names, "listed");
+        QTEST(users.selected, "selected");
+    }
 
-void TestForm3::labelsFollowTheLanguage()
-{
-    QFETCH(int, index);
-    QFETCH(QString, userName);
-    QFETCH(QString, tooltip);
-    World world;
-    Form3& form = world.open();
-    pickLanguage(combo(form, "Combo2"), 2);
-    pickLanguage(combo(form, "Combo2"), index);
-    QCOMPARE(label(form, "Label1_2")->text(), userName);
-    QCOMPARE(label(form, "Label1_0")->text(), QStringLiteral("Language - Langue - Taal"));
-    QCOMPARE(label(form, "Label1_0")->toolTip(), tooltip);
-    QCOMPARE(combo(form, "Combo2")->toolTip(), tooltip);
-    QCOMPARE(Module1::LangOfs, float(index));
-    QCOMPARE(form.windowTitle(), QStringLiteral("Tankometer - v1.0.43")); // not translated
-}
+    // A count the program could not have written lists nobody, and confirming then
+    // must not overwrite a User key.
+    void unreadableCountAppendsNothing_data()
+    {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QString>("total");
+        QTest::newRow("en: letters") << "en"
+                                     << "two";
+        QTest::newRow("fr: 1.5 is no French number") << "fr"
+                                                     << "1.5";
+        QTest::newRow("en: negative") << "en"
+                                      << "-2";
+    }
 
-void TestForm3::lastUserAndLanguageSelected()
-{
-    World world("fr");
-    world.putUsers({QStringLiteral("Bob"), QStringLiteral("Anna")}, {QStringLiteral("1"), QStringLiteral("2")},
-                   QStringLiteral("Anna"));
-    Form3& form = world.open();
-    QCOMPARE(combo(form, "Combo1")->count(), 2);
-    QCOMPARE(combo(form, "Combo1")->itemText(0), QStringLiteral("Bob")); // as stored, not sorted
-    QCOMPARE(combo(form, "Combo1")->currentText(), QStringLiteral("Anna"));
-    QCOMPARE(combo(form, "Combo2")->currentText(), QStringLiteral("Nederlands"));
-    QCOMPARE(label(form, "Label1_2")->text(), QStringLiteral("Gebruikersnaam"));
-    QCOMPARE(Module1::LangOfs, 2.0f);
-    QCOMPARE(Module1::CurUser, QString()); // only OK sets it
-}
+    void unreadableCountAppendsNothing()
+    {
+        QFETCH(QString, locale);
+        QFETCH(QString, total);
+        TestSupport::Environment env(locale);
+        env.put("Option", "User1", "Anna");
+        env.put("Option", "User2", "Bob");
+        env.put("Option", "TotUsers", total);
+        QVERIFY(!UserList::ReadUserTotal());
+        QCOMPARE(UserList::Read().names, QStringList());
+        UserList::Save("Zoe", 1);
+        QCOMPARE(env.get("Option", "TotUsers"), total);
+        QCOMPARE(userKeys(env, 3), (QStringList{"Anna", "Bob", "-"}));
+        QCOMPARE(env.get("Option", "LastUser"), QString("Zoe"));
+        QCOMPARE(env.get("Zoe", "Lang"), QString("1"));
+    }
 
-void TestForm3::choosingAKnownUserShowsTheirLanguage()
-{
-    World world;
-    world.putUsers({QStringLiteral("Anna"), QStringLiteral("Bob")}, {QStringLiteral("2"), QStringLiteral("1")},
-                   QStringLiteral("Anna"));
-    Form3& form = world.open();
-    QComboBox* names = combo(form, "Combo1");
-    names->setFocus();
-    QTest::keyClick(names, Qt::Key_Down);
-    QCOMPARE(names->currentText(), QStringLiteral("Bob"));
-    QCOMPARE(combo(form, "Combo2")->currentText(), QStringLiteral("Français"));
-    QCOMPARE(label(form, "Label1_2")->text(), QStringLiteral("Nom d'utilisateur"));
+    void storedLanguage_data()
+    {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QString>("stored"); // "-": no Lang key
+        QTest::addColumn<int>("expected");   // -1: leave the choice alone
+        QTest::newRow("en: 2 Dutch") << "en"
+                                     << "2" << 2;
+        QTest::newRow("en: no key") << "en"
+                                    << "-" << -1;
+        QTest::newRow("en: 3 is no language") << "en"
+                                              << "3" << -1;
+        QTest::newRow("en: 2.5 halves to even 2") << "en"
+                                                  << "2.5" << 2;
+        QTest::newRow("fr: 1,5 halves to even 2") << "fr"
+                                                  << "1,5" << 2;
+        QTest::newRow("fr: 1.5 is no French number") << "fr"
+                                                     << "1.5" << -1;
+    }
 
-    // Picking the entry already shown is a click all the same.
-    combo(form, "Combo2")->setCurrentIndex(0);
-    emit names->activated(names->currentIndex());
-    QCOMPARE(combo(form, "Combo2")->currentText(), QStringLiteral("Français"));
-}
+    void storedLanguage()
+    {
+        QFETCH(QString, locale);
+        QFETCH(QString, stored);
+        TestSupport::Environment env(locale);
+        if (stored != u"-")
+            env.put("Anna", "Lang", stored);
+        QTEST(UserList::StoredLanguage("Anna").value_or(-1), "expected");
+    }
 
-void TestForm3::typingAKnownNameShowsTheirLanguage()
-{
-    World world;
-    world.putUsers({QStringLiteral("Anna"), QStringLiteral("Bob")}, {QStringLiteral("2"), QStringLiteral("1")},
-                   QStringLiteral("Anna"));
-    Form3& form = world.open();
-    typeName(combo(form, "Combo1"), QStringLiteral("Bo"));
-    QCOMPARE(combo(form, "Combo2")->currentText(), QStringLiteral("Nederlands")); // "Bo" is nobody
-    QTest::keyClick(combo(form, "Combo1"), Qt::Key_B);
-    QCOMPARE(combo(form, "Combo1")->currentText(), QStringLiteral("Bob"));
-    QCOMPARE(combo(form, "Combo2")->currentText(), QStringLiteral("Français"));
-    QCOMPARE(Module1::LangOfs, 1.0f);
-    // No completion to a stored name: what is typed stays as typed.
-    typeName(combo(form, "Combo1"), QStringLiteral("an"));
-    QCOMPARE(combo(form, "Combo1")->currentText(), QStringLiteral("an"));
-}
+    void firstStartAndLabelsPerLanguage_data()
+    {
+        QTest::addColumn<int>("index");
+        QTest::addColumn<QString>("shown");
+        const QString languages = " / Language - Langue - Taal / ";
+        QTest::newRow("English") << 0
+                                 << "User Name" + languages + "Choose your language / Choose your language / English";
+        QTest::newRow("French") << 1
+                                << "Nom d'utilisateur" + languages +
+                                       "Choisissez votre langue / Choisissez votre langue / Français";
+        QTest::newRow("Dutch") << 2 << "Gebruikersnaam" + languages + "Kies uw taal / Kies uw taal / Nederlands";
+    }
 
-void TestForm3::languageOfKnownUserStoredAtOnce()
-{
-    World world("nl");
-    world.putUsers({QStringLiteral("Anna")}, {QStringLiteral("0")}, QStringLiteral("Anna"));
-    Form3& form = world.open();
-    pickLanguage(combo(form, "Combo2"), 1);
-    QCOMPARE(world.lang(QStringLiteral("Anna")), QStringLiteral("1"));
-    form.close();
-    QCOMPARE(world.lang(QStringLiteral("Anna")), QStringLiteral("1"));
-    QCOMPARE(world.env.get(Option, QStringLiteral("TotUsers")), QStringLiteral("1"));
-}
+    void firstStartAndLabelsPerLanguage()
+    {
+        QFETCH(int, index);
+        World world;
+        Form3& form = world.open();
+        QCOMPARE(form.windowTitle(), QString("Tankometer - v1.0.43")); // never translated
+        QVERIFY(form.Combo1->count() == 0 && form.Combo2->count() == 3);
+        QCOMPARE(form.Combo2->currentText() + " / " + form.Command1->text(), QString("English / OK"));
+        pick(form.Combo2, 2);
+        pick(form.Combo2, index);
+        QTEST(shown(form), "shown");
+        QCOMPARE(Module1::LangOfs, float(index));
+        QCOMPARE(Module1::CurUser, QString());
+    }
 
-void TestForm3::languageOfNewUserStoredAtOk()
-{
-    World world;
-    world.putUsers({QStringLiteral("Anna")}, {QStringLiteral("0")}, QStringLiteral("Anna"));
-    Form3& form = world.open();
-    typeName(combo(form, "Combo1"), QStringLiteral("Zoe"));
-    pickLanguage(combo(form, "Combo2"), 2);
-    QCOMPARE(label(form, "Label1_2")->text(), QStringLiteral("Gebruikersnaam"));
-    QCOMPARE(Module1::LangOfs, 2.0f);
-    QCOMPARE(world.lang(QStringLiteral("Zoe")), QStringLiteral("<absent>"));
-    QCOMPARE(world.lang(QStringLiteral("Anna")), QStringLiteral("0"));
+    void knownUsersBringTheirLanguage()
+    {
+        World world("nl", {"Anna:2", "Bob:1", "Cleo:0"});
+        Form3& form = world.open();
+        QCOMPARE(form.Combo1->itemText(1), QString("Bob")); // as stored, not sorted
+        QCOMPARE(form.Combo1->currentText(), QString("Anna"));
+        QVERIFY(shown(form).startsWith("Gebruikersnaam") && shown(form).endsWith("Nederlands"));
+        pick(form.Combo1, 1);
+        QVERIFY(shown(form).startsWith("Nom d'utilisateur") && shown(form).endsWith("Français"));
+        // Picking the entry already shown is a click all the same.
+        form.Combo2->setCurrentIndex(0);
+        emit form.Combo1->activated(1);
+        QCOMPARE(form.Combo2->currentText(), QString("Français"));
+        typeName(form, "Cle"); // nobody: the language stays
+        QCOMPARE(form.Combo2->currentText(), QString("Français"));
+        QTest::keyClick(form.Combo1, Qt::Key_O);
+        QCOMPARE(form.Combo2->currentText(), QString("English"));
 
-    QTest::mouseClick(form.findChild<QPushButton*>(QStringLiteral("Command1")), Qt::LeftButton);
-    QCOMPARE(world.lang(QStringLiteral("Zoe")), QStringLiteral("2"));
-    QCOMPARE(world.env.get(Option, QStringLiteral("User2")), QStringLiteral("Zoe"));
-    QCOMPARE(world.env.get(Option, QStringLiteral("LastUser")), QStringLiteral("Zoe"));
-    QCOMPARE(Module1::CurUser, QStringLiteral("Zoe"));
-    QVERIFY(StartUp::mainWindowLoaded());
-    QTRY_VERIFY(StartUp::mainWindow().isVisible());
-    QCOMPARE(StartUp::mainWindow().windowTitle(), QStringLiteral("Tankometer - Zoe - v1.0.43"));
-    QTRY_VERIFY(!StartUp::userWindow()); // unloaded
-}
+        // A known user's language is stored at once, OK or not.
+        pick(form.Combo2, 2);
+        QCOMPARE(world.env.get("Cleo", "Lang"), QString("2"));
+        form.close();
+        QCOMPARE(world.env.get("Cleo", "Lang") + world.env.get("Option", "TotUsers"), QString("23"));
+        QCOMPARE(Module1::CurUser, QString()); // only OK sets it
+    }
 
-void TestForm3::enterActsAsOk_data()
-{
-    QTest::addColumn<QString>("box");
-    QTest::addColumn<int>("key");
-    QTest::newRow("Return in the name box") << "Combo1" << int(Qt::Key_Return);
-    QTest::newRow("keypad Enter in the name box") << "Combo1" << int(Qt::Key_Enter);
-    QTest::newRow("Return in the language box") << "Combo2" << int(Qt::Key_Return);
-}
+    // OK and Enter in either box confirm; a new user's language is stored only then.
+    void confirmingANewUser_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("OK") << "Command1";
+        QTest::newRow("Enter in the name box") << "Combo1";
+        QTest::newRow("Enter in the language box") << "Combo2";
+    }
 
-void TestForm3::enterActsAsOk()
-{
-    QFETCH(QString, box);
-    QFETCH(int, key);
-    World world;
-    Form3& form = world.open();
-    typeName(combo(form, "Combo1"), QStringLiteral("Anna"));
-    QComboBox* target = form.findChild<QComboBox*>(box);
-    target->setFocus();
-    QTest::keyClick(target, Qt::Key(key));
-    QCOMPARE(Module1::CurUser, QStringLiteral("Anna"));
-    QCOMPARE(world.env.get(Option, QStringLiteral("User1")), QStringLiteral("Anna"));
-    QTRY_VERIFY(StartUp::mainWindowLoaded() && StartUp::mainWindow().isVisible());
-    QTRY_VERIFY(!StartUp::userWindow());
-}
+    void confirmingANewUser()
+    {
+        QFETCH(QString, how);
+        World world("en", {"Anna:0"});
+        Form3& form = world.open();
+        typeName(form, "Zoe");
+        pick(form.Combo2, 2);
+        QCOMPARE(world.env.get("Zoe", "Lang"), QString("<absent>"));
+        QWidget* control = form.findChild<QWidget*>(how);
+        if (how == u"Command1")
+            QTest::mouseClick(control, Qt::LeftButton);
+        else
+            QTest::keyClick(control, Qt::Key_Return);
+        QCOMPARE(world.env.get("Zoe", "Lang") + world.env.get("Option", "User2") + world.env.get("Option", "LastUser"),
+                 QString("2ZoeZoe"));
+        QCOMPARE(Module1::CurUser, QString("Zoe"));
+        QTRY_VERIFY(StartUp::mainWindowLoaded() && StartUp::mainWindow().isVisible());
+        QCOMPARE(StartUp::mainWindow().windowTitle(), QString("Tankometer - Zoe - v1.0.43"));
+        QTRY_VERIFY(!StartUp::userWindow()); // unloaded
+    }
 
-void TestForm3::okWithoutNameDoesNothing()
-{
-    World world;
-    Form3& form = world.open();
-    QTest::mouseClick(form.findChild<QPushButton*>(QStringLiteral("Command1")), Qt::LeftButton);
-    QTest::keyClick(combo(form, "Combo1"), Qt::Key_Return);
-    QVERIFY(form.isVisible());
-    QVERIFY(!StartUp::mainWindowLoaded());
-    QCOMPARE(Module1::CurUser, QString());
-    QCOMPARE(world.env.store().keyCount(Option), 0);
-    QVERIFY(world.env.messages.shown.empty());
-}
+    void okWithoutNameDoesNothing()
+    {
+        World world;
+        Form3& form = world.open();
+        QTest::mouseClick(form.Command1, Qt::LeftButton);
+        QTest::keyClick(form.Combo1, Qt::Key_Return);
+        QVERIFY(form.isVisible() && !StartUp::mainWindowLoaded() && Module1::CurUser.isEmpty());
+        QCOMPARE(world.env.store().keyCount(u"Option"), 0);
+    }
 
-void TestForm3::reselectingTheSameLanguageRunsItsClick()
-{
-    World world;
-    Form3& form = world.open();
-    QCOMPARE(combo(form, "Combo2")->currentIndex(), 0);
-    // The language moved without the box moving; activation selects index 0,
-    // the index already shown, and that selection must still translate.
-    Module1::LangOfs = 2;
-    label(form, "Label1_2")->setText(QStringLiteral("stale"));
-    form.Form_Activate();
-    QCOMPARE(Module1::LangOfs, 0.0f);
-    QCOMPARE(label(form, "Label1_2")->text(), QStringLiteral("User Name"));
-}
+    // Activation selects the index already shown; that selection must still translate.
+    void reselectingTheSameLanguageRunsItsClick()
+    {
+        World world;
+        Form3& form = world.open();
+        Module1::LangOfs = 2;
+        form.Label1[2]->setText("stale");
+        form.Form_Activate();
+        QCOMPARE(Module1::LangOfs, 0.0f);
+        QCOMPARE(form.Label1[2]->text(), QString("User Name"));
+    }
 
-void TestForm3::fileTypeDeclaredOnLoadOnce()
-{
-    World world;
-    world.open().close();
-    QCOMPARE(world.shell.notices, 1);
-    QCOMPARE(world.classes.query(0x80000000u, QStringLiteral(".tnk"), QStringLiteral("Content Type"))->text,
-             QStringLiteral("Data"));
-    QTRY_VERIFY(!StartUp::userWindow());
-    world.open();
-    QCOMPARE(world.shell.notices, 1);
-}
+    void fileTypeDeclaredOnLoadOnce()
+    {
+        World world;
+        world.open().close();
+        QTRY_VERIFY(!StartUp::userWindow());
+        world.open();
+        QCOMPARE(world.shell.notices, 1);
+        QCOMPARE(world.classes.query(0x80000000u, ".tnk", "Content Type")->text, QString("Data"));
+    }
 
-void TestForm3::userButtonSwapsWindows()
-{
-    World world;
-    world.putUsers({QStringLiteral("Anna"), QStringLiteral("Bob")}, {QStringLiteral("1"), QStringLiteral("0")},
-                   QStringLiteral("Anna"));
-    Form3& first = world.open();
-    QTest::mouseClick(first.findChild<QPushButton*>(QStringLiteral("Command1")), Qt::LeftButton);
-    Form1& main = StartUp::mainWindow();
-    QTRY_VERIFY(main.isVisible());
-    QCOMPARE(main.findChild<QPushButton*>(QStringLiteral("Command4"))->text(), QStringLiteral("Utilisateur"));
-    main.Text1[0]->setText(QStringLiteral("12000"));
-    QTRY_VERIFY(!StartUp::userWindow());
+    // The main window is the same one throughout, kept while hidden.
+    void userButtonSwapsWindows()
+    {
+        World world("en", {"Anna:1", "Bob:2"});
+        QTest::keyClick(world.open().Combo1, Qt::Key_Return);
+        Form1& main = StartUp::mainWindow();
+        QTRY_VERIFY(main.isVisible());
+        auto* userButton = main.findChild<QPushButton*>("Command4");
+        main.Text1[0]->setText("12000");
+        QTRY_VERIFY(!StartUp::userWindow());
+        const auto openUserWindow = [&] {
+            QTest::mouseClick(userButton, Qt::LeftButton);
+            QVERIFY(!main.isVisible());
+            QTRY_VERIFY(StartUp::userWindow() && StartUp::userWindow()->isVisible());
+        };
 
-    QTest::mouseClick(main.findChild<QPushButton*>(QStringLiteral("Command4")), Qt::LeftButton);
-    QVERIFY(!main.isVisible());
-    QVERIFY(StartUp::userWindow());
-    Form3& again = *StartUp::userWindow();
-    QTRY_VERIFY(again.isVisible());
-    QCOMPARE(again.Combo1->currentText(), QStringLiteral("Anna"));
+        // Closed without OK after a change: the main window comes back as it was.
+        openUserWindow();
+        typeName(*StartUp::userWindow(), "Bob");
+        QCOMPARE(Module1::LangOfs, 2.0f);
+        StartUp::userWindow()->close();
+        QVERIFY(main.isVisible());
+        QCOMPARE(Module1::CurUser + " / " + userButton->text(), QString("Anna / Utilisateur"));
+        QTRY_VERIFY(!StartUp::userWindow());
 
-    again.Combo1->setCurrentIndex(1);
-    emit again.Combo1->activated(1);
-    QTest::keyClick(again.Combo1, Qt::Key_Return);
-    QTRY_VERIFY(main.isVisible());
-    QCOMPARE(&StartUp::mainWindow(), &main); // the same window, kept while hidden
-    QCOMPARE(main.Text1[0]->text(), QStringLiteral("12000"));
-    QCOMPARE(main.windowTitle(), QStringLiteral("Tankometer - Bob - v1.0.43"));
-    QCOMPARE(main.findChild<QPushButton*>(QStringLiteral("Command4"))->text(), QStringLiteral("User"));
-    QCOMPARE(world.env.get(Option, QStringLiteral("LastUser")), QStringLiteral("Bob"));
-}
+        openUserWindow();
+        QCOMPARE(StartUp::userWindow()->Combo1->currentText(), QString("Anna"));
+        typeName(*StartUp::userWindow(), "Bob");
+        QTest::keyClick(StartUp::userWindow()->Combo1, Qt::Key_Return);
+        QTRY_VERIFY(main.isVisible());
+        QCOMPARE(&StartUp::mainWindow(), &main);
+        QCOMPARE(main.windowTitle() + " / " + userButton->text() + " / " + main.Text1[0]->text(),
+                 QString("Tankometer - Bob - v1.0.43 / Gebruikers / 12000"));
+    }
 
-void TestForm3::closingWithoutOkBringsTheMainWindowBack()
-{
-    World world;
-    world.putUsers({QStringLiteral("Anna"), QStringLiteral("Bob")}, {QStringLiteral("1"), QStringLiteral("2")},
-                   QStringLiteral("Anna"));
-    QTest::keyClick(world.open().Combo1, Qt::Key_Return);
-    Form1& main = StartUp::mainWindow();
-    QTRY_VERIFY(main.isVisible());
-    QTRY_VERIFY(!StartUp::userWindow());
+    void closingAtStartUpEndsTheProgram()
+    {
+        World world;
+        QTimer::singleShot(0, &world.open(), &QWidget::close);
+        // If the close did not end the run, this gives up and fails.
+        QTimer::singleShot(5000, qApp, [] { QCoreApplication::exit(1); });
+        QCOMPARE(QApplication::exec(), 0);
+        QVERIFY(!StartUp::mainWindowLoaded() && !StartUp::userWindow());
+    }
 
-    QTest::mouseClick(main.findChild<QPushButton*>(QStringLiteral("Command4")), Qt::LeftButton);
-    Form3& form = *StartUp::userWindow();
-    QTRY_VERIFY(form.isVisible());
-    typeName(form.Combo1, QStringLiteral("Bob"));
-    QCOMPARE(Module1::LangOfs, 2.0f);
-    form.close();
-
-    QVERIFY(main.isVisible());
-    QCOMPARE(Module1::CurUser, QStringLiteral("Anna"));
-    QCOMPARE(Module1::LangOfs, 1.0f);
-    QCOMPARE(main.findChild<QPushButton*>(QStringLiteral("Command4"))->text(), QStringLiteral("Utilisateur"));
-    QTRY_VERIFY(!StartUp::userWindow());
-}
-
-void TestForm3::closingAtStartUpEndsTheProgram()
-{
-    World world;
-    Form3& form = world.open();
-    QTimer::singleShot(0, &form, &QWidget::close);
-    // If the close did not end the run, this gives up and fails.
-    QTimer::singleShot(5000, qApp, [] { QCoreApplication::exit(1); });
-    QCOMPARE(QApplication::exec(), 0);
-    QVERIFY(!StartUp::mainWindowLoaded());
-    QVERIFY(!StartUp::userWindow());
-}
-
-void TestForm3::okKeepsTheProgramRunningUntilTheMainWindowCloses()
-{
-    World world;
-    world.putUsers({QStringLiteral("Anna")}, {QStringLiteral("0")}, QStringLiteral("Anna"));
-    Form3& form = world.open();
-    bool mainShown = false;
     // Between the hiding of this window and the showing of the main one no
     // window is visible: that must not end the run.
-    QTimer::singleShot(0, &form, [&form] { QTest::keyClick(form.Combo1, Qt::Key_Return); });
-    QTimer::singleShot(300, qApp, [&mainShown] {
-        mainShown = StartUp::mainWindow().isVisible();
-        StartUp::mainWindow().close();
-    });
-    QTimer::singleShot(5000, qApp, [] { QCoreApplication::exit(1); });
-    QCOMPARE(QApplication::exec(), 0);
-    QVERIFY(mainShown);
-}
+    void okKeepsTheProgramRunningUntilTheMainWindowCloses()
+    {
+        World world("en", {"Anna:0"});
+        Form3& form = world.open();
+        bool mainShown = false;
+        QTimer::singleShot(0, &form, [&form] { QTest::keyClick(form.Combo1, Qt::Key_Return); });
+        QTimer::singleShot(300, qApp, [&mainShown] {
+            mainShown = StartUp::mainWindow().isVisible();
+            StartUp::mainWindow().close();
+        });
+        QTimer::singleShot(5000, qApp, [] { QCoreApplication::exit(1); });
+        QCOMPARE(QApplication::exec(), 0);
+        QVERIFY(mainShown);
+    }
+};
 
 QTEST_MAIN(TestForm3)
 #include "tst_form3.moc"

@@ -1,9 +1,10 @@
+// One running Tankometer per account: a second start ends at once and silently,
+// wakes the first, and a run that was killed does not block the next.
 #include "users/SingleInstance.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QLocalSocket>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -11,69 +12,57 @@
 
 namespace
 {
-// A real start of the program in an account of its own: data, runtime and
+// Real starts of the program in an account of its own: data, runtime and
 // configuration folders in a temporary folder, no desktop, no cache tools.
 class Account
 {
 public:
-    Account()
-    {
-        for (const char* dir : {"data", "run", "config", "cache", "bin"})
-            QDir(m_dir.path()).mkpath(QString::fromLatin1(dir));
-        QFile::setPermissions(path("run"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    }
-    QString path(const char* sub) const { return m_dir.filePath(QString::fromLatin1(sub)); }
-    QString socket() const { return path("run") + QStringLiteral("/tankometer.socket"); }
+    Account() { QFile::setPermissions(m_dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner); }
+    QString socket() const { return m_dir.filePath("tankometer.socket"); }
 
     std::unique_ptr<QProcess> start()
     {
         auto process = std::make_unique<QProcess>();
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        env.insert(QStringLiteral("HOME"), m_dir.path());
-        env.insert(QStringLiteral("XDG_DATA_HOME"), path("data"));
-        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), path("run"));
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), path("config"));
-        env.insert(QStringLiteral("XDG_CACHE_HOME"), path("cache"));
-        env.insert(QStringLiteral("PATH"), path("bin"));
+        for (const char* name :
+             {"HOME", "XDG_DATA_HOME", "XDG_RUNTIME_DIR", "XDG_CONFIG_HOME", "XDG_CACHE_HOME", "PATH"})
+            env.insert(name, m_dir.path());
+        env.insert("QT_QPA_PLATFORM", "offscreen");
         // These runs are about starting and ending; leaks are another test's business.
-        env.insert(QStringLiteral("ASAN_OPTIONS"), QStringLiteral("detect_leaks=0"));
+        env.insert("ASAN_OPTIONS", "detect_leaks=0");
         process->setProcessEnvironment(env);
         process->start(program(), {});
         return process;
     }
 
-    static QString program()
+    // Ready once it answers on its socket (a socket file alone may be one a killed run left behind).
+    bool listening(QProcess& process) const
     {
-        return QDir(QCoreApplication::applicationDirPath()).absoluteFilePath(QStringLiteral("../tankometer"));
+        QElapsedTimer timer;
+        for (timer.start(); timer.elapsed() < 20000 && process.state() != QProcess::NotRunning; QTest::qWait(50)) {
+            QLocalSocket probe;
+            probe.connectToServer(socket());
+            if (probe.waitForConnected(200))
+                return true;
+        }
+        return false;
     }
+
+    static QString program() { return QCoreApplication::applicationDirPath() + "/../tankometer"; }
 
 private:
     QTemporaryDir m_dir;
 };
 
-// A run is ready once it answers on its socket (a socket file alone may be
-// one that a killed run left behind).
-bool waitUntilListening(const Account& account, QProcess& process)
+// Ends at once, with exit code 0 and not a word.
+void endsSilently(QProcess& process)
 {
     QElapsedTimer timer;
     timer.start();
-    while (timer.elapsed() < 20000) {
-        if (process.state() == QProcess::NotRunning)
-            return false;
-        QLocalSocket probe;
-        probe.connectToServer(account.socket());
-        if (probe.waitForConnected(200))
-            return true;
-        QTest::qWait(50);
-    }
-    return false;
-}
-
-void stop(QProcess& process)
-{
-    process.kill();
-    process.waitForFinished(5000);
+    QVERIFY(process.waitForFinished(10000));
+    QVERIFY(timer.elapsed() < 5000);
+    QVERIFY(process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0);
+    QCOMPARE(process.readAllStandardOutput() + process.readAllStandardError(), QByteArray());
 }
 } // namespace
 
@@ -82,92 +71,55 @@ class TestSingleInstance : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase();
-    void secondGuardFindsTheFirstAndWakesIt();
-    void unusableFolderDoesNotBlockTheStart();
-    void secondStartEndsSilently();
-    void startsAfterAKilledRun();
-};
+    void initTestCase() { QVERIFY2(QFile::exists(Account::program()), "the program is not built"); }
 
-void TestSingleInstance::initTestCase()
-{
-    QVERIFY2(QFile::exists(Account::program()), qPrintable(Account::program() + QStringLiteral(" is not built")));
-}
-
-void TestSingleInstance::secondGuardFindsTheFirstAndWakesIt()
-{
-    QTemporaryDir dir;
-    int wakes = 0;
+    void secondGuardFindsTheFirstAndWakesIt()
     {
-        SingleInstance first(dir.path());
-        QVERIFY(!first.PrevInstance());
-        QVERIFY(!first.PrevInstance()); // decided once: our own lock does not count
-        first.listen([&wakes] { ++wakes; });
-
-        SingleInstance second(dir.path());
-        QVERIFY(second.PrevInstance());
-        second.wakeRunning();
-        QTRY_COMPARE(wakes, 1);
-        second.wakeRunning();
-        QTRY_COMPARE(wakes, 2);
+        QTemporaryDir dir;
+        int wakes = 0;
+        {
+            SingleInstance first(dir.path());
+            QVERIFY(!first.PrevInstance() && !first.PrevInstance()); // decided once: our own lock does not count
+            first.listen([&wakes] { ++wakes; });
+            SingleInstance second(dir.path());
+            QVERIFY(second.PrevInstance());
+            second.wakeRunning();
+            QTRY_COMPARE(wakes, 1);
+        }
+        // The first has ended: its lock went with it.
+        QVERIFY(!SingleInstance(dir.path()).PrevInstance());
     }
-    // The first has ended: its lock went with it.
-    SingleInstance third(dir.path());
-    QVERIFY(!third.PrevInstance());
-}
 
-void TestSingleInstance::unusableFolderDoesNotBlockTheStart()
-{
-    QTemporaryDir dir;
-    QFile file(dir.filePath(QStringLiteral("plain-file")));
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.close();
-    SingleInstance guard(file.fileName() + QStringLiteral("/sub"));
-    QVERIFY(!guard.PrevInstance());
-    guard.wakeRunning(); // nobody to wake; returns at once
-}
+    // A lock folder that cannot be made does not keep the program from starting.
+    void unusableFolderDoesNotBlockTheStart()
+    {
+        QTemporaryDir dir;
+        QFile file(dir.filePath("plain-file"));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        SingleInstance guard(file.fileName() + "/sub");
+        QVERIFY(!guard.PrevInstance());
+        guard.wakeRunning(); // nobody to wake; returns at once
+    }
 
-void TestSingleInstance::secondStartEndsSilently()
-{
-    Account account;
-    const auto first = account.start();
-    QVERIFY(waitUntilListening(account, *first));
+    void secondStartEndsWhileTheFirstRunsAndAKilledRunBlocksNothing()
+    {
+        Account account;
+        const auto first = account.start();
+        QVERIFY(account.listening(*first));
+        endsSilently(*account.start());
+        QCOMPARE(first->state(), QProcess::Running);
 
-    QElapsedTimer timer;
-    timer.start();
-    const auto second = account.start();
-    QVERIFY(second->waitForFinished(10000));
-    QVERIFY(timer.elapsed() < 5000);
-    QCOMPARE(second->exitStatus(), QProcess::NormalExit);
-    QCOMPARE(second->exitCode(), 0);
-    QCOMPARE(second->readAllStandardOutput(), QByteArray());
-    QCOMPARE(second->readAllStandardError(), QByteArray());
-    QCOMPARE(first->state(), QProcess::Running);
-    stop(*first);
-}
-
-void TestSingleInstance::startsAfterAKilledRun()
-{
-    Account account;
-    const auto first = account.start();
-    QVERIFY(waitUntilListening(account, *first));
-    stop(*first);
-    // Both left behind.
-    QVERIFY(QFile::exists(account.path("run") + QStringLiteral("/tankometer.lock")));
-    QVERIFY(QFile::exists(account.socket()));
-
-    const auto next = account.start();
-    QVERIFY(waitUntilListening(account, *next));
-    QTest::qWait(300);
-    QCOMPARE(next->state(), QProcess::Running);
-
-    // And it holds the lock now: one more start ends at once.
-    const auto another = account.start();
-    QVERIFY(another->waitForFinished(10000));
-    QCOMPARE(another->exitCode(), 0);
-    QCOMPARE(next->state(), QProcess::Running);
-    stop(*next);
-}
+        // Killed, it leaves its lock and socket behind.
+        first->kill();
+        QVERIFY(first->waitForFinished(5000) && QFile::exists(account.socket()));
+        const auto next = account.start();
+        QVERIFY(account.listening(*next));
+        endsSilently(*account.start());
+        QCOMPARE(next->state(), QProcess::Running);
+        next->kill();
+        next->waitForFinished(5000);
+    }
+};
 
 QTEST_GUILESS_MAIN(TestSingleInstance)
 #include "tst_singleinstance.moc"

@@ -1,0 +1,415 @@
+// The ".tnk" data-file type: declared through the registry routines, the
+// classes store that holds those values where there is no registry, and the
+// freedesktop files; then import and export, which only choose such a file.
+#include "TestSupport.h"
+
+#include "filetype/ClassesStore.h"
+#include "filetype/FileDialog.h"
+#include "filetype/FreedesktopShell.h"
+#include "filetype/ImportExport.h"
+#include "filetype/Registry.h"
+#include "filetype/modFileType.h"
+#include "frame/Appearance.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QStandardPaths>
+
+#include <QTest>
+
+using namespace FileType;
+using modFileType::HKEY_CLASSES_ROOT;
+
+namespace
+{
+// The registry, the shell and the program's place, in memory: every write and notice is written down,
+// in order; keys and names are compared without letter case.
+class Doubles : public Registry, public ShellNotifier, public ProgramLocation
+{
+public:
+    Doubles() : saved(services()) { services() = {this, this, this}; }
+    ~Doubles() override { services() = saved; }
+    std::optional<RegistryValue> query(quint32 root, const QString& key, const QString& name) override
+    {
+        return values.contains(fold(root, key, name)) ? std::optional(values[fold(root, key, name)]) : std::nullopt;
+    }
+    bool setString(quint32 root, const QString& key, const QString& name, const QString& text) override
+    {
+        writes << rootMark(root) + QStringLiteral("%1|%2|string|%3").arg(key, name, text);
+        values[fold(root, key, name)] = {RegSz, text, 0};
+        return true;
+    }
+    bool setDword(quint32 root, const QString& key, const QString& name, quint32 number) override
+    {
+        writes << rootMark(root) + QStringLiteral("%1|%2|dword|%3").arg(key, name).arg(number);
+        values[fold(root, key, name)] = {RegDword, QString(), number};
+        return true;
+    }
+    void changeNotify(qint32 eventId, quint32 flags) override
+    {
+        notices << QStringLiteral("%1/%2").arg(eventId, 0, 16).arg(flags);
+    }
+    QString folder() override { return m_folder; }
+    QString exeName() override { return "Tankometer"; }
+    QString filePath() override { return m_folder + "\\Tankometer.exe"; }
+    static QString rootMark(quint32 root)
+    {
+        return root == HKEY_CLASSES_ROOT ? QString() : "root " + QString::number(root) + ": ";
+    }
+    static QString fold(quint32 root, const QString& key, const QString& name)
+    {
+        return QStringLiteral("%1|%2|%3").arg(root).arg(key, name).toCaseFolded();
+    }
+
+    QMap<QString, RegistryValue> values;
+    QStringList writes;
+    QStringList notices;
+    QString m_folder = "C:\\Program Files\\Tanko";
+    Services saved;
+};
+
+QString readText(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QStringLiteral("<missing>");
+}
+
+// How a desktop reads one quoted Exec argument back: first the escapes of a
+// string value, then the quoting, then %% as one %.
+QString unquoteExecArgument(const QString& value)
+{
+    QString unescaped;
+    for (qsizetype i = 0; i < value.size(); ++i) {
+        if (value[i] == u'\\' && i + 1 < value.size()) {
+            const QChar next = value[++i];
+            unescaped += next == u'n'   ? QChar(u'\n')
+                         : next == u't' ? QChar(u'\t')
+                         : next == u'r' ? QChar(u'\r')
+                         : next == u's' ? QChar(u' ')
+                                        : next;
+        } else {
+            unescaped += value[i];
+        }
+    }
+    if (unescaped.size() < 2 || !unescaped.startsWith(u'"') || !unescaped.endsWith(u'"'))
+        return QStringLiteral("<not quoted>");
+    QString argument;
+    for (qsizetype i = 1; i + 1 < unescaped.size(); ++i) {
+        const QChar c = unescaped[i];
+        if (c == u'\\') {
+            const QChar next = unescaped[++i];
+            if (next != u'"' && next != u'`' && next != u'$' && next != u'\\')
+                return QStringLiteral("<bad escape>");
+            argument += next;
+        } else if (c == u'"' || c == u'`' || c == u'$') {
+            return QStringLiteral("<unescaped reserved character>");
+        } else if (c == u'%') {
+            if (unescaped[++i] != u'%')
+                return QStringLiteral("<field code>");
+            argument += c;
+        } else {
+            argument += c;
+        }
+    }
+    return argument;
+}
+
+// Answers every dialog as the test decided and keeps what it was asked, and
+// how many messages had been shown by then.
+class FakeFileDialog : public FileDialog
+{
+public:
+    explicit FakeFileDialog(const TestSupport::FakeMessages& messages) : m_messages(messages) { setCurrent(this); }
+    ~FakeFileDialog() override { setCurrent(nullptr); }
+    Answer show(QWidget*, const Request& request) override
+    {
+        requests.push_back(request);
+        messagesBefore.push_back(int(m_messages.shown.size()));
+        return answer;
+    }
+    Answer answer{Answer::Chosen, "/home/anna/run.tnk"};
+    std::vector<Request> requests;
+    std::vector<int> messagesBefore;
+
+private:
+    const TestSupport::FakeMessages& m_messages;
+};
+} // namespace
+
+class TestFileType : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void markerDecidesWhetherTheTypeIsDeclared_data()
+    {
+        QTest::addColumn<int>("markerType"); // RegNone: no marker
+        QTest::addColumn<QString>("marker");
+        QTest::addColumn<bool>("declares");
+        QTest::newRow("no marker: declared") << int(RegNone) << "" << true;
+        QTest::newRow("marker Data: nothing done") << int(RegSz) << "Data" << false;
+        QTest::newRow("marker empty: declared again") << int(RegSz) << "" << true;
+        QTest::newRow("marker stored as a number: declared again") << int(RegDword) << "" << true;
+    }
+
+    void markerDecidesWhetherTheTypeIsDeclared()
+    {
+        QFETCH(int, markerType);
+        QFETCH(QString, marker);
+        QFETCH(bool, declares);
+        Doubles doubles;
+        // Other items missing or different do not matter: only the marker counts.
+        doubles.values[Doubles::fold(HKEY_CLASSES_ROOT, "Tanko File", "")] = {RegSz, "other", 0};
+        if (markerType != RegNone)
+            doubles.values[Doubles::fold(HKEY_CLASSES_ROOT, ".TNK", "content type")] = {quint32(markerType), marker, 1};
+        RegisterDataFileType();
+        QCOMPARE(doubles.writes.size(), declares ? 8 : 0);
+        QCOMPARE(doubles.notices.size(), declares ? 1 : 0);
+    }
+
+    void writesTheEightItemsInOrder()
+    {
+        Doubles doubles;
+        RegisterDataFileType();
+        QCOMPARE(doubles.writes,
+                 (QStringList{".tnk||string|Tanko File", ".tnk|Content Type|string|Data",
+                              "Tanko File||string|Tanko saved Data", "Tanko File|EditFlags|dword|0",
+                              "Tanko File\\DefaultIcon||string|C:\\Program Files\\Tanko\\Tankometer.exe,0",
+                              "Tanko File\\Shell||string|", "Tanko File\\Shell\\Open||string|",
+                              // Quoted both: the folder holds a blank, the file's path may too.
+                              "Tanko File\\Shell\\Open\\Command||string|\"C:\\Program Files\\Tanko\\Tankometer.exe\" "
+                              "\"%1\""}));
+        QCOMPARE(doubles.notices, QStringList{"8000000/0"});
+    }
+
+    void rootFolderDoublesTheSeparator()
+    {
+        Doubles doubles;
+        doubles.m_folder = "D:\\";
+        RegisterDataFileType();
+        QCOMPARE(doubles.writes.value(4), QString("Tanko File\\DefaultIcon||string|D:\\\\Tankometer.exe,0"));
+        QCOMPARE(doubles.writes.value(7),
+                 QString("Tanko File\\Shell\\Open\\Command||string|\"D:\\\\Tankometer.exe\" \"%1\""));
+    }
+
+    void classesStoreKeepsTypedValues()
+    {
+        TestSupport::Environment env;
+        ClassesStore store;
+        QVERIFY(store.setString(HKEY_CLASSES_ROOT, ".tnk", "Content Type", "Données"));
+        QVERIFY(store.setDword(HKEY_CLASSES_ROOT, "Tanko File", "EditFlags", 0xFFFFFFFFu));
+        QVERIFY(store.setString(HKEY_CLASSES_ROOT, "Nul", "", QStringView(u"a\0b", 3).toString()));
+        env.put("Option", "TotUsers", "1");
+
+        // A new run: the classes are in the file, beside the settings, which still open.
+        env.reopen();
+        ClassesStore again;
+        const auto text = again.query(HKEY_CLASSES_ROOT, ".TNK", "CONTENT TYPE");
+        QVERIFY(text && text->type == RegSz && text->text == u"Données");
+        const auto number = again.query(HKEY_CLASSES_ROOT, "tanko file", "EditFlags");
+        QVERIFY(number && number->type == RegDword && number->number == 0xFFFFFFFFu);
+        QCOMPARE(again.query(HKEY_CLASSES_ROOT, "Nul", "")->text, QStringView(u"a\0b", 3).toString());
+        QCOMPARE(env.get("Option", "TotUsers"), QString("1"));
+        // Another root is another tree.
+        QVERIFY(!again.query(0x80000001u, ".tnk", "Content Type"));
+    }
+
+    void classesStoreWithoutFileHoldsNothing()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("missing.db");
+        ClassesStore store([path] { return path; });
+        QVERIFY(!store.setString(HKEY_CLASSES_ROOT, ".tnk", "", "Tanko File"));
+        QVERIFY(!store.query(HKEY_CLASSES_ROOT, ".tnk", ""));
+        // Never created by a registry write: the settings store makes its own file.
+        QVERIFY(!QFile::exists(path));
+        QVERIFY(!ClassesStore([] { return QString(); }).query(HKEY_CLASSES_ROOT, ".tnk", ""));
+    }
+
+    // Any program path reaches the program as one argument, exactly.
+    void execArgumentReachesTheProgramWhole_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::newRow("blank in a folder") << "/home/anna/My Programs/tankometer";
+        QTest::newRow("double quote, dollar and backtick") << "/opt/a\"b$HOME`id`/tankometer";
+        QTest::newRow("backslashes") << "/opt/a\\b\\\\c/tankometer";
+        QTest::newRow("percent, also before f") << "/opt/100%/%f/tankometer";
+        QTest::newRow("semicolon, quote, newline and tab") << "/opt/a;b'c\nd\te/élodie";
+    }
+
+    void execArgumentReachesTheProgramWhole()
+    {
+        QFETCH(QString, path);
+        const QString written = FreedesktopShell::execArgument(path);
+        QVERIFY2(!written.contains(u'\n'), "a line break would end the Exec key");
+        QCOMPARE(unquoteExecArgument(written), path);
+    }
+
+    void declaresTheTypeUnderDataHome()
+    {
+        QTemporaryDir home;
+        qputenv("XDG_DATA_HOME", home.path().toUtf8());
+        QStringList ran;
+        FreedesktopShell shell([] { return QString("/opt/Tanko Meter/tankometer"); },
+                               [&ran](const QString& program, const QStringList& arguments) {
+                                   ran << QFileInfo(program).fileName() + u' ' + arguments.join(u' ');
+                               });
+        shell.changeNotify(modFileType::SHCNE_ASSOCCHANGED, modFileType::SHCNF_IDLIST);
+
+        const QString mime = readText(home.filePath("mime/packages/tankometer-tnk.xml"));
+        for (const char* part : {"<mime-type type=\"application/x-tanko\">", "<comment>Tanko saved Data</comment>",
+                                 "<glob pattern=\"*.tnk\"/>", "<icon name=\"application-x-tanko\"/>"})
+            QVERIFY2(mime.contains(QString(part)), part);
+        const QStringList desktop = readText(home.filePath("applications/tankometer-tnk.desktop")).split(u'\n');
+        QCOMPARE(desktop.value(0), QString("[Desktop Entry]"));
+        for (const char* line : {"Type=Application", "Exec=\"/opt/Tanko Meter/tankometer\" %f",
+                                 "MimeType=application/x-tanko;", "Icon=tankometer"})
+            QVERIFY2(desktop.contains(QString(line)), line);
+
+        ensureResources();
+        QFile original(":/icons/tankometer.svg");
+        QVERIFY(original.open(QIODevice::ReadOnly));
+        const QString svg = QString::fromUtf8(original.readAll());
+        QCOMPARE(readText(home.filePath("icons/hicolor/scalable/apps/tankometer.svg")), svg);
+        QCOMPARE(readText(home.filePath("icons/hicolor/scalable/mimetypes/application-x-tanko.svg")), svg);
+
+        // The cache tools run only where they are installed.
+        QStringList expected;
+        if (!QStandardPaths::findExecutable("update-mime-database").isEmpty())
+            expected << "update-mime-database " + home.filePath("mime");
+        if (!QStandardPaths::findExecutable("update-desktop-database").isEmpty())
+            expected << "update-desktop-database " + home.filePath("applications");
+        QCOMPARE(ran, expected);
+    }
+
+    // The real declaration writes into the account's desktop folders.
+    void initTestCase()
+    {
+        registerDataFileTypeHook() = [] {};
+    }
+
+    // The dialog of each mode and language, offered the last path; the confirmation or the failure
+    // after it; a stored "Error..." path shown first as a warning; the last path kept unless a file
+    // was chosen.
+    void dialogAndMessages_data()
+    {
+        QTest::addColumn<float>("langOfs");
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<QString>("lastPath"); // empty: never written
+        QTest::addColumn<int>("outcome");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("messages"); // text (style, title), "|" between them
+        const auto row = [](const char* name, float langOfs, int mode, const char* lastPath, int outcome,
+                            const char* title, const char* messages) {
+            QTest::newRow(name) << langOfs << mode << QString(lastPath) << outcome << QString(title)
+                                << QString(messages);
+        };
+        const int chosen = FileDialog::Answer::Chosen, cancelled = FileDialog::Answer::Cancelled,
+                  failed = FileDialog::Answer::Failed;
+        const char* enImport = "Import Tanko Data - Select the destination path";
+        const char* enExport = "Export Tanko Data - Select the destination path";
+        row("en import, first use", 0, 1, "", chosen, enImport, "Data Imported\n\r/new.tnk (64, Main)");
+        row("en export", 0, 2, "/old.tnk", chosen, enExport, "Data Exported\n\r/new.tnk (64, Main)");
+        row("fr import", 1, 1, "/old.tnk", chosen, "Importer Données Tanko - Selectionnez le dossier de destination",
+            "Données Importées\n\r/new.tnk (64, Main)");
+        row("fr export", 1, 2, "/old.tnk", chosen, "Exporter Données Tanko - Selectionnez le dossier source",
+            "Données Exportées\n\r/new.tnk (64, Main)");
+        row("nl import", 2, 1, "/old.tnk", chosen, enImport, "Data Imported\n\r/new.tnk (64, Main)");
+        row("nl export", 2, 2, "/old.tnk", chosen, enExport, "Data Exported\n\r/new.tnk (64, Main)");
+        row("import cancelled, first use", 0, 1, "", cancelled, enImport, "");
+        row("export cancelled", 0, 2, "/old.tnk", cancelled, enExport, "");
+        row("fr export failed", 1, 2, "/old.tnk", failed, "Exporter Données Tanko - Selectionnez le dossier source",
+            "L'xport des données a échoué (64, Main)");
+        row("a stored error is shown first", 0, 1, "Error 75 on C:\\run.tnk", chosen, enImport,
+            "Error 75 on C:\\run.tnk (48, Tankometer)|Data Imported\n\r/new.tnk (64, Main)");
+        row("an error in lower case is a path", 0, 1, "error.tnk", chosen, enImport,
+            "Data Imported\n\r/new.tnk (64, Main)");
+    }
+
+    void dialogAndMessages()
+    {
+        QFETCH(float, langOfs);
+        QFETCH(int, mode);
+        QFETCH(QString, lastPath);
+        QFETCH(int, outcome);
+        QFETCH(QString, messages);
+        TestSupport::Environment env("en", langOfs);
+        if (!lastPath.isEmpty())
+            env.put("Anna", "LastPath", lastPath);
+        FakeFileDialog dialog(env.messages);
+        dialog.answer = {FileDialog::Answer::Outcome(outcome), "/new.tnk"};
+        Import_Export(qint16(mode), nullptr, "Main");
+        QCOMPARE(dialog.requests.size(), 1u);
+        const FileDialog::Request& request = dialog.requests[0];
+        QTEST(request.title, "title");
+        QCOMPARE(request.fileName, lastPath);
+        QCOMPARE(request.save, mode == 2);
+        QCOMPARE(QStringLiteral("%1 %2 %3 %4")
+                     .arg(request.filter)
+                     .arg(request.filterIndex)
+                     .arg(request.flags)
+                     .arg(request.defaultExt),
+                 QString("Tanko files (*.tnk)|*.tnk 1 2627588 .tnk"));
+        QStringList shown;
+        for (const TestSupport::Message& m : env.messages.shown)
+            shown << QStringLiteral("%1 (%2, %3)").arg(m.text).arg(m.style).arg(m.title);
+        QCOMPARE(shown.join(u'|'), messages);
+        QCOMPARE(dialog.messagesBefore[0], messages.count(u'|')); // the warning comes before the dialog
+        const QString kept = lastPath.isEmpty() ? "<absent>" : lastPath;
+        QCOMPARE(env.get("Anna", "LastPath"), outcome == FileDialog::Answer::Chosen ? QString("/new.tnk") : kept);
+    }
+
+    void noDataMoves()
+    {
+        TestSupport::Environment env("en");
+        TestSupport::putRecords(env, "Anna", "05 December 2026;06.15;60");
+        env.put("Devises", "Dev1", "CHF");
+        QTemporaryDir dir;
+        QFile file(dir.filePath("run.tnk"));
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write("kept as it is") == 13);
+        file.close();
+        FakeFileDialog dialog(env.messages);
+        dialog.answer.fileName = file.fileName();
+        std::vector<size_t> dialogsBeforeDeclaring;
+        registerDataFileTypeHook() = [&] { dialogsBeforeDeclaring.push_back(dialog.requests.size()); };
+        Import_Export(1, nullptr, "Main");
+        Import_Export(2, nullptr, "Main");
+        registerDataFileTypeHook() = [] {};
+
+        // Declared at the start of each run, before its dialog.
+        QCOMPARE(dialogsBeforeDeclaring, (std::vector<size_t>{0, 1}));
+        QCOMPARE(env.store().keyCount(u"Anna"), 4 + 1); // the record and LastPath
+        QCOMPARE(env.get("Anna", "Tanko1"), QString("06.15"));
+        QCOMPARE(env.store().keyCount(u"Devises"), 1);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), QByteArray("kept as it is"));
+    }
+
+    void theDesktopDialog_data()
+    {
+        QTest::addColumn<bool>("save");
+        QTest::newRow("open") << false;
+        QTest::newRow("save") << true;
+    }
+
+    void theDesktopDialog()
+    {
+        QFETCH(bool, save);
+        QTemporaryDir dir;
+        const FileDialog::Request request{
+            "Pick", "Tanko files (*.tnk)|*.tnk", 1, ImportExport::Flags, dir.filePath("last.tnk"), ".tnk", save};
+        QFileDialog dialog;
+        configureFileDialog(dialog, request);
+        QCOMPARE(dialog.windowTitle(), QString("Pick"));
+        QCOMPARE(dialog.acceptMode(), save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+        // Opening insists on an existing file; saving may name a new one.
+        QCOMPARE(dialog.fileMode(), save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+        QVERIFY(dialog.testOption(QFileDialog::DontConfirmOverwrite));
+        QCOMPARE(dialog.selectedNameFilter(), QString("Tanko files (*.tnk)"));
+        QCOMPARE(dialog.defaultSuffix(), QString("tnk"));
+        QCOMPARE(dialog.directory().absolutePath(), QDir(dir.path()).absolutePath());
+    }
+};
+
+QTEST_MAIN(TestFileType)
+#include "tst_filetype.moc"

@@ -1,0 +1,420 @@
+// Saving fill-ups through the main window's save button, also when the
+// process is killed in the middle, and the averages report window: what its
+// box shows and styles, its layout limits, the keys that close it.
+#include "TestSupport.h"
+
+#include "frame/Appearance.h"
+#include "frame/Form1.h"
+#include "frame/Module1.h"
+#include "records/Form2.h"
+#include "records/Report.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QRandomGenerator>
+#include <QTest>
+#include <QTextBlock>
+#include <QTextEdit>
+
+#include <csignal>
+#include <cstdio>
+
+// The child: saves fill-ups through the main window as fast as it can and
+// prints the record count after each save has returned.
+static int childMain(const QString& path)
+{
+    SettingsStore store(path);
+    if (!store.open())
+        return 2;
+    SettingsStore::setCurrent(&store);
+    Module1::CurUser = QString("Anna");
+    Form1 form;
+    form.show();
+    for (;;) {
+        form.Text1[1]->setText(QString("650"));
+        form.Text1[2]->setText(QString("40"));
+        form.Text1[3]->setText(QString("60"));
+        form.Command2_Click();
+        if (!form.Text1[3]->text().isEmpty())
+            return 3; // the save did not happen
+        std::printf("%s\n", qPrintable(*store.find(u"Anna", u"TotEntry")));
+        std::fflush(stdout);
+    }
+}
+
+namespace
+{
+void type(Form1& form, const QStringList& fields)
+{
+    for (int i = 0; i < 4; ++i)
+        QTest::keyClicks(form.Text1[i], fields[i]);
+}
+
+void save(Form1& form)
+{
+    auto* button = form.findChild<QPushButton*>("Command2");
+    QVERIFY(button->isEnabled());
+    QTest::mouseClick(button, Qt::LeftButton);
+}
+
+QStringList record(const TestSupport::Environment& env, int n)
+{
+    QStringList keys;
+    for (const char* prefix : {"Date", "Tanko", "Pay", "PayCom"})
+        keys << env.get("Anna", prefix + QString::number(n));
+    return keys;
+}
+
+const QString kWorkedExample = "05 January 2004;07.45;45.5|20 January 2004;08.05;50;77.5 CHF|"
+                               "03 February 2004;06.90;0|18 February 2004;00.00;30";
+
+// One digit per character of the document, line breaks included: 1 bold, 2 teal, 3 both.
+QString formatCode(const QTextCharFormat& format)
+{
+    const bool teal =
+        format.hasProperty(QTextFormat::ForegroundBrush) && format.foreground().color() == QColor(0, 128, 128);
+    return QString::number(int(format.fontWeight() == QFont::Bold) + 2 * int(teal));
+}
+
+QString shownStyles(const QTextDocument* document)
+{
+    QString codes;
+    for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it)
+            codes += formatCode(it.fragment().charFormat()).repeated(it.fragment().length());
+        // A break carries the format the next block starts with.
+        if (block.next().isValid())
+            codes += formatCode(block.next().charFormat());
+    }
+    return codes;
+}
+
+QString builtStyles(const Report& report)
+{
+    const LineBreakMap map(report.text);
+    QString codes(map.documentText().size(), u'0');
+    for (const ReportRun& run : report.runs)
+        for (qsizetype i = map.documentOffset(run.start); i < map.documentOffset(run.start + run.length); ++i)
+            codes[i] = QChar(codes[i].unicode() + (run.style == ReportRun::Bold ? 1 : 2));
+    return codes;
+}
+
+struct Shown
+{
+    explicit Shown(const char* locale = "en", float langOfs = 0, const QString& records = QString())
+        : env(locale, langOfs, "Paul")
+    {
+        TestSupport::putRecords(env, "Paul", records);
+        form.show();
+    }
+    TestSupport::Environment env;
+    Form2 form;
+};
+} // namespace
+
+class TestRecords : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void savedRecord_data()
+    {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QString>("factor"); // of USD; "1" keeps the Euro
+        QTest::addColumn<QStringList>("fields");
+        QTest::addColumn<QStringList>("record"); // Date, Tanko, Pay, PayCom
+        const auto row = [](const char* name, const char* locale, const char* factor, const QStringList& fields,
+                            const QStringList& record) {
+            QTest::newRow(name) << QString(locale) << QString(factor) << fields << record;
+        };
+        const char* date = "05 December 2026";
+        row("first save of a new user", "en", "1", {"10000", "10650", "40", "60"}, {date, "06.15", "60", "<absent>"});
+        row("Euro amount kept as typed", "en", "1", {"", "650", "40", "60,50"}, {date, "06.15", "60,50", "<absent>"});
+        row("no amount stores 0", "en", "1", {"", "650", "40", ""}, {date, "06.15", "0", "<absent>"});
+        row("only an amount stores 00.00", "en", "1", {"", "", "", "60"}, {date, "00.00", "60", "<absent>"});
+        row("USD 46.80 at 0.8", "en", "0.8", {"", "650", "40", "46.80"}, {date, "06.15", "37.44", "46.80 USD"});
+        row("nl: USD 46,80 at 0,8 is not stored a hundredfold", "nl", "0,8", {"", "650", "40", "46,80"},
+            {"05 december 2026", "06,15", "37,44", "46,80 USD"});
+    }
+
+    void savedRecord()
+    {
+        QFETCH(QString, locale);
+        QFETCH(QString, factor);
+        QFETCH(QStringList, fields);
+        TestSupport::Environment env(locale);
+        Form1 form;
+        form.show();
+        if (factor != u"1") {
+            form.CurDevName = "USD";
+            form.CurRateBis = Mixed(factor);
+        }
+        type(form, fields);
+        save(form);
+        QCOMPARE(env.get("Anna", "TotEntry"), QString("1"));
+        QTEST(record(env, 1), "record");
+        QVERIFY(env.messages.shown.empty());
+    }
+
+    void twoSavesInARow()
+    {
+        TestSupport::Environment env;
+        env.put("Anna", "TotEntry", "1");
+        env.put("Anna", "Tanko1", "05.91");
+        Form1 form;
+        form.show();
+        QCOMPARE(form.findChild<QLabel*>("Panel3")->text(), QString("05.91 Liters / 100 Kms"));
+        type(form, {"10000", "10650", "40", "60"});
+        save(form);
+        for (QLineEdit* field : form.Text1)
+            QVERIFY(field->text().isEmpty());
+        QCOMPARE(form.Label1[0]->text(), QString("No valid distance"));
+        QCOMPARE(form.Label1[1]->text(), QString());
+        QVERIFY(!form.findChild<QPushButton*>("Command2")->isEnabled());
+        QCOMPARE(form.findChild<QLabel*>("Panel3")->text(), QString("06.03 Liters / 100 Kms"));
+
+        form.Label1[8]->setText("06 December 2026");
+        type(form, {"", "500", "40", "55"});
+        save(form);
+        env.reopen();
+        QCOMPARE(env.get("Anna", "TotEntry"), QString("3"));
+        QCOMPARE(record(env, 2), (QStringList{"05 December 2026", "06.15", "60", "<absent>"}));
+        QCOMPARE(record(env, 3), (QStringList{"06 December 2026", "08.00", "55", "<absent>"}));
+    }
+
+    void refusedWriteSavesNothingAndSaysSo()
+    {
+        TestSupport::Environment env;
+        env.put("Anna", "TotEntry", "1");
+        TestSupport::refuseKey(env.store().path(), "Pay2");
+        env.reopen();
+        Form1 form;
+        form.show();
+        type(form, {"", "650", "40", "60"});
+        save(form);
+        QCOMPARE(env.messages.shown.size(), size_t(1));
+        QCOMPARE(env.messages.shown[0].style, 16);
+        QVERIFY(env.messages.shown[0].text.startsWith("The fill-up was not saved."));
+        QVERIFY(env.messages.shown[0].text.contains("disk is full"));
+        QCOMPARE(env.messages.shown[0].title, form.windowTitle());
+        QCOMPARE(form.Text1[3]->text(), QString("60"));
+        env.reopen();
+        QCOMPARE(env.get("Anna", "TotEntry"), QString("1"));
+        QCOMPARE(record(env, 2), (QStringList{"<absent>", "<absent>", "<absent>", "<absent>"}));
+    }
+
+    void unreadableValuesSaveNothing_data()
+    {
+        QTest::addColumn<QString>("totEntry");
+        QTest::addColumn<QString>("factor");
+        QTest::newRow("count abc") << "abc"
+                                   << "1";
+        QTest::newRow("count at the 32-bit limit") << "2147483647"
+                                                   << "1";
+        QTest::newRow("USD factor unreadable") << "1"
+                                               << "";
+    }
+
+    void unreadableValuesSaveNothing()
+    {
+        QFETCH(QString, totEntry);
+        QFETCH(QString, factor);
+        TestSupport::Environment env;
+        env.put("Anna", "TotEntry", totEntry);
+        Form1 form;
+        form.show();
+        type(form, {"", "650", "40", ""});
+        if (factor != u"1") {
+            form.CurDevName = "USD";
+            form.CurRateBis = Mixed(factor);
+        }
+        form.Text1[3]->setText("60"); // the factor is only read on save
+        form.Command2_Click();        // the button may already be off; the procedure must hold on its own
+        QCOMPARE(env.get("Anna", "TotEntry"), totEntry);
+        QCOMPARE(env.store().keyCount(u"Anna"), 1);
+        QCOMPARE(form.Text1[3]->text(), QString("60"));
+    }
+
+    // A save confirmed to the user survives a kill at any moment, and no record is left half-written.
+    void killedWhileSavingLosesNothing()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QString("tanko.db"));
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QString("TANKO_CRASH_CHILD"), path);
+        environment.insert(QString("QT_QPA_PLATFORM"), QString("offscreen"));
+        QRandomGenerator random(20261206);
+        int confirmed = 0;
+        for (int kill = 0; kill < 50; ++kill) {
+            QProcess child;
+            child.setProcessEnvironment(environment);
+            child.start(QCoreApplication::applicationFilePath(), {});
+            // Wait for the first confirmed save, then kill at a varied moment.
+            QByteArray output;
+            QTRY_VERIFY_WITH_TIMEOUT((output += child.readAllStandardOutput()).contains('\n'), 20000);
+            QTest::qSleep(int(random.bounded(15)));
+            ::kill(pid_t(child.processId()), SIGKILL);
+            QVERIFY(child.waitForFinished());
+            output += child.readAllStandardOutput();
+            confirmed = std::max(confirmed, output.trimmed().split('\n').last().toInt());
+
+            SettingsStore store(path);
+            QVERIFY2(store.open(), qPrintable(store.lastError()));
+            const int total = store.find(u"Anna", u"TotEntry")->toInt();
+            QVERIFY2(total >= confirmed, qPrintable(QString("%1 < %2").arg(total).arg(confirmed)));
+            // Every counted record is whole, and none lies beyond the count.
+            for (int n = 1; n <= total + 1; ++n)
+                for (const char16_t* key : {u"Date", u"Tanko", u"Pay"})
+                    QCOMPARE(store.findNumbered(u"Anna", key, n) != nullptr, n <= total);
+        }
+    }
+
+    void styledCharactersEqualTheBuiltRuns_data()
+    {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QString>("records");
+        QTest::newRow("en: worked example") << "en" << kWorkedExample;
+        QTest::newRow("fr: French labels and commas") << "fr"
+                                                      << "05 janvier 2004;07,45;45,5|03 février 2004;06,90;12;15 CHF";
+        QTest::newRow("en: no records") << "en"
+                                        << "";
+        QTest::newRow("en: average between 0 and 1") << "en"
+                                                     << "01 May 2004;00.50;10";
+    }
+
+    void styledCharactersEqualTheBuiltRuns()
+    {
+        QFETCH(QString, locale);
+        QFETCH(QString, records);
+        Shown shown(qPrintable(locale), locale == u"fr" ? 1 : 0, records);
+        const Report report = BuildReport(&shown.env.store(), "Paul");
+        QCOMPARE(shown.form.Text1->toPlainText(), QString(report.text).replace("\r\n", "\n"));
+        QCOMPARE(shownStyles(shown.form.Text1->document()), builtStyles(report));
+        QVERIFY(shown.form.Text1->isReadOnly());
+    }
+
+    // Fixed: every rebuild used to leave another document behind in the box.
+    void eachActivationRebuildsTheReport()
+    {
+        Shown shown("en", 0, kWorkedExample);
+        TestSupport::putRecords(shown.env, "Paul", kWorkedExample + "|02 March 2004;08.00;0");
+        for (int i = 0; i < 3; ++i)
+            shown.form.Form_Activate();
+        QVERIFY(shown.form.Text1->toPlainText().contains(" 02 March 2004 - 08.00 Liters / 100 Kms\n"));
+        QVERIFY(shown.form.Text1->isReadOnly());
+        QCOMPARE(shown.form.Text1->findChildren<QTextDocument*>(Qt::FindDirectChildrenOnly).size(), 1);
+    }
+
+    void storedMarkupStaysText()
+    {
+        TestSupport::Environment env("en", 0, "<b>Paul</b>");
+        TestSupport::putRecords(env, "<b>Paul</b>", "<i>05</i> January 2004;07.45;45.5;<a href='x'>9 CHF</a>");
+        Form2 form;
+        form.show();
+        QVERIFY(form.Text1->toPlainText().contains(" User: <b>Paul</b>\n\n <i>05</i> January 2004 - 07.45 Liters / "
+                                                   "100 Kms - Tot: 45.5 € (<a href='x'>9 CHF</a>)\n"));
+    }
+
+    void resizeKeepsTheMinimumsAndTheLayout_data()
+    {
+        QTest::addColumn<QSize>("asked");
+        QTest::addColumn<bool>("minimumIgnored"); // as under a window manager that does not honour it
+        QTest::addColumn<QSize>("expected");
+        QTest::newRow("larger") << QSize(800, 600) << false << QSize(800, 600);
+        QTest::newRow("too low") << QSize(600, 100) << false << QSize(600, Form2::MinimumHeight);
+        QTest::newRow("too narrow") << QSize(100, 500) << false << QSize(Form2::MinimumWidth, 500);
+        QTest::newRow("5 x 5, minimum ignored, snaps back")
+            << QSize(5, 5) << true << QSize(Form2::MinimumWidth, Form2::MinimumHeight);
+    }
+
+    void resizeKeepsTheMinimumsAndTheLayout()
+    {
+        QFETCH(QSize, asked);
+        QFETCH(QSize, expected);
+        Shown shown;
+        QVERIFY(QTest::qWaitForWindowExposed(&shown.form));
+        QFETCH(bool, minimumIgnored);
+        if (minimumIgnored)
+            shown.form.setMinimumSize(0, 0);
+        shown.form.resize(asked);
+        QTRY_COMPARE(shown.form.size(), expected);
+        const int textHeight = expected.height() - Form2::ButtonHeight - Form2::ButtonGap;
+        QTRY_COMPARE(shown.form.Text1->geometry(), QRect(0, 0, expected.width(), textHeight));
+        QCOMPARE(shown.form.Command1->geometry(), QRect(0, textHeight + 1, expected.width(), 25));
+    }
+
+    void keysThatClose_data()
+    {
+        QTest::addColumn<bool>("inText");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("modifiers");
+        QTest::newRow("Enter on the button, which has the focus") << false << int(Qt::Key_Return) << 0;
+        QTest::newRow("space bar on the button") << false << int(Qt::Key_Space) << 0;
+        QTest::newRow("Enter in the report") << true << int(Qt::Key_Return) << 0;
+        QTest::newRow("keypad Enter in the report") << true << int(Qt::Key_Enter) << int(Qt::KeypadModifier);
+        QTest::newRow("Shift+Enter in the report") << true << int(Qt::Key_Return) << int(Qt::ShiftModifier);
+    }
+
+    void keysThatClose()
+    {
+        QFETCH(bool, inText);
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+        Shown shown("en", 0, kWorkedExample);
+        QVERIFY(QTest::qWaitForWindowActive(&shown.form));
+        QTRY_VERIFY(shown.form.Command1->hasFocus());
+        if (inText) {
+            QTest::mouseClick(shown.form.Text1->viewport(), Qt::LeftButton, {}, QPoint(20, 20));
+            QTRY_VERIFY(shown.form.Text1->hasFocus());
+        }
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+        QTRY_VERIFY(!shown.form.isVisible());
+    }
+
+    void mainWindowOpensAFreshReportEachTime()
+    {
+        TestSupport::Environment env("en", 0, "Paul");
+        TestSupport::putRecords(env, "Paul", kWorkedExample);
+        Form1 form1;
+        form1.show();
+        QString shown, caption;
+        const auto open = [&] {
+            TestSupport::inNextModal(&form1, [&](QWidget* modal) {
+                auto* form2 = qobject_cast<Form2*>(modal);
+                QVERIFY(form2 && form2->parentWidget() == &form1);
+                QCOMPARE(form2->windowTitle(), QString("Tankometer - Paul - v1.0.43"));
+                caption = form2->Command1->text() + " / " + form2->Command1->toolTip();
+                shown = form2->Text1->toPlainText();
+                QTest::keyClick(form2->Text1, Qt::Key_Return);
+            });
+            QTest::mouseClick(form1.findChild<QPushButton*>("Command3"), Qt::LeftButton);
+            QVERIFY(form1.findChildren<Form2*>().isEmpty());
+        };
+        open();
+        QCOMPARE(caption, QString("Close / Close this window..."));
+        QVERIFY(shown.endsWith("- Total Average: 07.467 Liters / 100 Kms - Tot: 125.5 €\n"));
+
+        // A fill-up saved meanwhile and a change of language show at the next opening.
+        TestSupport::putRecords(env, "Paul", kWorkedExample + "|02 March 2004;08.00;20");
+        Module1::LangOfs = 1;
+        open();
+        QCOMPARE(caption, QString("Fermer / Fermer cette fenetre..."));
+        // The language changed, the notation of numbers did not.
+        QVERIFY(shown.endsWith("- Moyenne Totale: 07.600 Litres / 100 Kms - Tot: 145.5 €\n"));
+    }
+};
+
+int main(int argc, char* argv[])
+{
+    const QString child = qEnvironmentVariable("TANKO_CRASH_CHILD");
+    QApplication app(argc, argv);
+    installProgramFont();
+    if (!child.isEmpty())
+        return childMain(child);
+    TestRecords test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_records.moc"

@@ -3,6 +3,7 @@
 #include "accessories/Form4.h"
 #include "accessories/Form6.h"
 #include "accessories/Pictures.h"
+#include "currency/CurrencyTable.h"
 #include "filetype/ImportExport.h"
 #include "frame/Accessibility.h"
 #include "frame/Appearance.h"
@@ -10,7 +11,6 @@
 #include "frame/Platform.h"
 #include "frame/SettingsStore.h"
 #include "frame/StringTable.h"
-#include "currency/CurrencyTable.h"
 #include "records/FillUp.h"
 #include "records/Form2.h"
 #include "ui_Form1.h"
@@ -19,10 +19,8 @@
 #include "Version.h"
 
 #include <QCloseEvent>
-#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
-#include <QScreen>
 #include <QStatusBar>
 
 Form1::Form1(QWidget* parent) : QWidget(parent), ui(std::make_unique<Ui::Form1>())
@@ -141,10 +139,13 @@ void Form1::Timer1_Timer()
     Label2->setVisible(!Label2->isVisible());
 }
 
+namespace
+{
 EntryTexts entryTexts(const std::array<QLineEdit*, 4>& fields)
 {
     return {fields[0]->text(), fields[1]->text(), fields[2]->text(), fields[3]->text()};
 }
+} // namespace
 
 void Form1::CalcKms()
 {

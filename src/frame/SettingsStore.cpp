@@ -396,8 +396,10 @@ std::vector<const QString*>& SettingsStore::Private::numbered(Section& s, QStrin
     bindText(readPrefix, 1, s.name);
     bindText(readPrefix, 2, from);
     bindText(readPrefix, 3, to);
+    // What memory already holds stays: it is what the file holds, and callers
+    // may still be looking at it.
     while (sqlite3_step(readPrefix) == SQLITE_ROW)
-        s.values.insert_or_assign(columnText(readPrefix, 0), columnText(readPrefix, 1));
+        s.values.try_emplace(columnText(readPrefix, 0), columnText(readPrefix, 1));
     sqlite3_reset(readPrefix);
     // Indexed once all are in, so that the limit counts them all.
     auto& byNumber = s.numbered.emplace(from, std::vector<const QString*>()).first->second;

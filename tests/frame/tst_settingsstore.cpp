@@ -59,6 +59,22 @@ private slots:
         QCOMPARE(rows, (QStringList{"Anna/Date1=b", "Élodie/Lang=1"}));
     }
 
+    void valuesStayPutWhileRecordsLoad()
+    {
+        TestSupport::Environment env;
+        TestSupport::putRecords(env, "Anna", "05 December 2026;06.15;60;|06 December 2026;05.91;50;");
+        env.reopen();
+        // A value read on its own, then its whole kind loaded: what was read stays valid.
+        const QString* date = env.store().find(u"Anna", u"Date2");
+        const QString* tanko = env.store().find(u"Anna", u"Tanko1");
+        QVERIFY(date && tanko);
+        const QStringView seen = *tanko;
+        QCOMPARE(env.store().findNumbered(u"Anna", u"Date", 2), date);
+        QCOMPARE(env.store().findNumbered(u"Anna", u"Tanko", 1), tanko);
+        QCOMPARE(seen.data(), tanko->constData());
+        QCOMPARE(seen, u"06.15");
+    }
+
     void numberedLookupMatchesKeys()
     {
         TestSupport::Environment env;

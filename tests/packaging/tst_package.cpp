@@ -5,15 +5,12 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
+#include <QImageReader>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QXmlStreamReader>
-#include <QtEndian>
-
-#include <map>
 
 // The .deb as a user gets it: built by CPack from the current build, unpacked
 // with dpkg into a scratch root, its files checked, and the program in it
@@ -31,17 +28,12 @@ Run run(const QString& program, const QStringList& arguments, int timeoutMs = 12
 {
     QProcess process;
     process.start(program, arguments);
-    Run result;
-    if (!process.waitForFinished(timeoutMs)) {
+    const bool finished = process.waitForFinished(timeoutMs);
+    if (!finished)
         process.kill();
-        process.waitForFinished();
-        result.err = QStringLiteral("%1 did not finish").arg(program);
-        return result;
-    }
-    result.code = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    result.out = QString::fromUtf8(process.readAllStandardOutput());
-    result.err = QString::fromUtf8(process.readAllStandardError());
-    return result;
+    process.waitForFinished();
+    return {finished && process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+            QString::fromUtf8(process.readAllStandardOutput()), QString::fromUtf8(process.readAllStandardError())};
 }
 
 QByteArray readFile(const QString& path)
@@ -50,36 +42,11 @@ QByteArray readFile(const QString& path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-// What a MIME declaration says, sorted: element=its text or first attribute;
-// translations left out.
-QStringList mimeFacts(const QString& path)
-{
-    QStringList facts;
-    QXmlStreamReader xml(readFile(path));
-    while (!xml.atEnd()) {
-        if (xml.readNext() != QXmlStreamReader::StartElement || !xml.attributes().value("xml:lang").isEmpty())
-            continue;
-        const QString name = xml.name().toString();
-        const QXmlStreamAttributes attributes = xml.attributes();
-        facts << name + u'=' +
-                     (name == u"comment"     ? xml.readElementText()
-                      : attributes.isEmpty() ? QString()
-                                             : attributes.first().value().toString());
-    }
-    if (xml.hasError())
-        facts << QStringLiteral("bad XML: ") + xml.errorString();
-    facts.sort();
-    return facts;
-}
-
 bool hasVisiblePixels(const QImage& image)
 {
-    const QImage argb = image.convertToFormat(QImage::Format_ARGB32);
-    for (int y = 0; y < argb.height(); ++y)
-        for (int x = 0; x < argb.width(); ++x)
-            if (qAlpha(argb.pixel(x, y)) > 0)
-                return true;
-    return false;
+    QImage blank(image.size(), QImage::Format_Alpha8);
+    blank.fill(0);
+    return !image.isNull() && image.convertToFormat(QImage::Format_Alpha8) != blank;
 }
 
 const QList<int> IconSides = {16, 32, 48, 64, 128, 256};
@@ -102,8 +69,11 @@ private:
     QString path(const QString& inside) const { return QDir(m_root).filePath(inside); }
     QTemporaryDir m_dir;
     QString m_root;
-    std::map<QString, QString> m_control;
-    QStringList m_listing;
+    QString control(const QStringList& fields) const
+    {
+        return run(QStringLiteral("dpkg-deb"), QStringList{"-f", m_deb} + fields).out;
+    }
+    QString m_deb;
 };
 
 void TestPackage::initTestCase()
@@ -119,60 +89,45 @@ void TestPackage::initTestCase()
     QVERIFY2(cpack.code == 0, qPrintable(cpack.out + cpack.err));
     const QStringList debs = QDir(out).entryList({QStringLiteral("*.deb")}, QDir::Files);
     QCOMPARE(debs.size(), 1);
-    const QString deb = QDir(out).filePath(debs.first());
-
+    m_deb = QDir(out).filePath(debs.first());
     m_root = m_dir.filePath(QStringLiteral("root"));
-    const Run extract = run(QStringLiteral("dpkg"), {"-x", deb, m_root});
-    const Run fields = run(QStringLiteral("dpkg-deb"), {"-f", deb});
-    const Run listing = run(QStringLiteral("dpkg-deb"), {"-c", deb});
-    QVERIFY2(extract.code == 0 && fields.code == 0 && listing.code == 0,
-             qPrintable(extract.err + fields.err + listing.err));
-    QString last;
-    for (const QString& line : fields.out.split(u'\n', Qt::SkipEmptyParts)) {
-        if (!line.startsWith(u' '))
-            last = line.section(u':', 0, 0);
-        m_control[last] += line.startsWith(u' ') ? u'\n' + line : line.section(u':', 1).trimmed();
-    }
-    m_listing = listing.out.split(u'\n', Qt::SkipEmptyParts);
+    const Run extract = run(QStringLiteral("dpkg"), {"-x", m_deb, m_root});
+    QVERIFY2(extract.code == 0, qPrintable(extract.err));
 }
 
 void TestPackage::controlNamesThePackageAndItsRuntime()
 {
-    QStringList fields;
-    for (const char* field : {"Package", "Version", "Architecture", "Maintainer", "Section", "Recommends"})
-        fields << QString::fromLatin1(field) + u'=' + m_control[QString::fromLatin1(field)];
-    const QString arch = run(QStringLiteral("dpkg"), {"--print-architecture"}).out.trimmed();
-    QCOMPARE(fields,
-             (QStringList{
-                 "Package=tankometer",
-                 QStringLiteral("Version=%1.%2.%3-1").arg(Version::Major).arg(Version::Minor).arg(Version::Revision),
-                 "Architecture=" + arch, "Maintainer=Tankometer developers", "Section=utils",
-                 // The font with Tahoma's widths.
-                 "Recommends=fonts-liberation2"}));
-    QVERIFY2(m_control["Description"].contains(u'\n'), "a description has a long part");
+    const QString arch = run(QStringLiteral("dpkg"), {"--print-architecture"}).out;
+    QCOMPARE(control({"Package", "Version", "Architecture", "Maintainer", "Section", "Recommends"}),
+             QStringLiteral("Package: tankometer\nVersion: %1.%2.%3-1\nArchitecture: %4"
+                            "Maintainer: Tankometer developers\nSection: utils\n"
+                            "Recommends: fonts-liberation2\n") // the font with Tahoma's widths
+                 .arg(Version::Major)
+                 .arg(Version::Minor)
+                 .arg(Version::Revision)
+                 .arg(arch));
+    QVERIFY2(control({"Description"}).count(u'\n') > 1, "a description has a long part");
 
     // Exactly the runtime libraries, none older than the build's.
-    const QString depends = m_control["Depends"];
-    QStringList qt;
-    QStringList all;
-    for (const QString& dependency : depends.split(u',', Qt::SkipEmptyParts)) {
-        const QString name = dependency.trimmed().section(QRegularExpression("[ (:]"), 0, 0);
-        all << name;
-        QVERIFY2(!dependency.contains(u'|') && !name.endsWith(QStringLiteral("-dev")), qPrintable(dependency));
-        if (name.startsWith(QStringLiteral("libqt")) || name.startsWith(QStringLiteral("qt6")))
-            qt << name;
-        if (name.startsWith(QStringLiteral("libqt6")) || name.startsWith(QStringLiteral("libsqlite3")))
-            QVERIFY2(dependency.contains(QStringLiteral(">=")), qPrintable(dependency));
-    }
-    qt.sort();
-    QCOMPARE(qt, (QStringList{"libqt6core6", "libqt6gui6", "libqt6network6", "libqt6svg6", "libqt6widgets6"}));
-    QVERIFY2(all.contains("libsqlite3-0") && all.contains("libc6"), qPrintable(depends));
+    const QString depends = control({"Depends"}).trimmed();
+    QStringList libraries;
+    for (const QString& dependency : depends.split(QStringLiteral(", ")))
+        if (dependency.contains(QStringLiteral("qt")) || dependency.contains(QStringLiteral("sqlite")))
+            libraries << dependency.section(u' ', 0, 0) +
+                             (dependency.contains(QStringLiteral(" (>= ")) ? "" : " (any)");
+    libraries.sort();
+    QCOMPARE(libraries, (QStringList{"libqt6core6", "libqt6gui6", "libqt6network6", "libqt6svg6", "libqt6widgets6",
+                                     "libsqlite3-0"}));
+    QVERIFY2(!depends.contains(u'|') && !depends.contains(QStringLiteral("-dev")) &&
+                 depends.contains(QStringLiteral("libc6 (")),
+             qPrintable(depends));
 }
 
 void TestPackage::everyFileLiesUnderUsrOwnedByRoot()
 {
-    QVERIFY(!m_listing.isEmpty());
-    for (const QString& line : m_listing) {
+    const QStringList listing = run(QStringLiteral("dpkg-deb"), {"-c", m_deb}).out.split(u'\n', Qt::SkipEmptyParts);
+    QVERIFY(!listing.isEmpty());
+    for (const QString& line : listing) {
         const QStringList columns = line.split(u' ', Qt::SkipEmptyParts);
         QVERIFY2(columns.size() >= 6 && columns[1] == u"root/root" &&
                      (columns[5] == u"./" || columns[5].startsWith(QStringLiteral("./usr/"))) &&
@@ -222,10 +177,9 @@ void TestPackage::declaresTheProgramAndTheTnkType()
              (QStringList{"Application", "tankometer %f", "tankometer",
                           QString::fromLatin1(FreedesktopShell::MimeType) + u';', ""}));
 
-    const QStringList installed = mimeFacts(path(QStringLiteral("usr/share/mime/packages/tankometer.xml")));
-    QCOMPARE(installed, (QStringList{"comment=Tanko saved Data", "glob=*.tnk", "icon=application-x-tanko",
-                                     "mime-info=", "mime-type=" + QString::fromLatin1(FreedesktopShell::MimeType)}));
-
+    const QByteArray installed = readFile(path(QStringLiteral("usr/share/mime/packages/tankometer.xml")));
+    QVERIFY(installed.contains("<comment>Tanko saved Data</comment>") &&
+            installed.contains("<icon name=\"application-x-tanko\"/>"));
     // What the running program declares for its account says the same.
     QTemporaryDir home;
     const QByteArray saved = qgetenv("XDG_DATA_HOME");
@@ -234,7 +188,7 @@ void TestPackage::declaresTheProgramAndTheTnkType()
         .changeNotify(0x08000000, 0);
     qputenv("XDG_DATA_HOME", saved);
     QCOMPARE(
-        mimeFacts(home.filePath(QStringLiteral("mime/packages/")) + QString::fromLatin1(FreedesktopShell::MimeFile)),
+        readFile(home.filePath(QStringLiteral("mime/packages/")) + QString::fromLatin1(FreedesktopShell::MimeFile)),
         installed);
 
     // As the package's trigger would, on the unpacked tree; a malformed
@@ -252,24 +206,20 @@ void TestPackage::installedProgramStarts()
     QTemporaryDir scratch;
     const QString data = scratch.filePath(QStringLiteral("data"));
     const QString runtime = scratch.filePath(QStringLiteral("runtime"));
-    QVERIFY(QDir().mkpath(data) && QDir().mkpath(runtime) && QDir().mkpath(scratch.filePath("home")));
+    QVERIFY(QDir().mkpath(data) && QDir().mkpath(runtime));
     // Qt ignores a runtime folder that others may enter.
     QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM_PLUGIN_PATH", "QT_PLUGIN_PATH"})
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM_PLUGIN_PATH", "QT_PLUGIN_PATH",
+                             "XDG_CONFIG_HOME", "XDG_CACHE_HOME"})
         environment.remove(QString::fromLatin1(name));
-    const std::pair<const char*, QString> settings[] = {
-        {"QT_QPA_PLATFORM", "offscreen"},
-        {"HOME", scratch.filePath("home")},
-        {"XDG_DATA_HOME", data},
-        {"XDG_CONFIG_HOME", scratch.filePath("config")},
-        {"XDG_CACHE_HOME", scratch.filePath("cache")},
-        {"XDG_RUNTIME_DIR", runtime},
-        // A sanitizer build reports the leaks of a killed process otherwise.
-        {"ASAN_OPTIONS", "detect_leaks=0"}};
-    for (const auto& [name, value] : settings)
-        environment.insert(QString::fromLatin1(name), value);
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    environment.insert(QStringLiteral("HOME"), scratch.path());
+    environment.insert(QStringLiteral("XDG_DATA_HOME"), data);
+    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
+    // A sanitizer build reports the leaks of a killed process otherwise.
+    environment.insert(QStringLiteral("ASAN_OPTIONS"), QStringLiteral("detect_leaks=0"));
 
     const QString program = path(QStringLiteral("usr/bin/tankometer"));
     QProcess process;
@@ -300,24 +250,13 @@ void TestPackage::installedProgramStarts()
 
 void TestPackage::windowsIconHoldsEverySize()
 {
-    const QByteArray ico = readFile(QStringLiteral(TANKO_ICON_DIR "/tankometer.ico"));
-    QVERIFY(ico.size() > 6);
-    const auto u16 = [&](qsizetype at) { return qFromLittleEndian<quint16>(ico.constData() + at); };
-    const auto u32 = [&](qsizetype at) { return qFromLittleEndian<quint32>(ico.constData() + at); };
-    QCOMPARE(ico.left(4), QByteArray("\0\0\1\0", 4)); // reserved, then the type: icon
-    QVERIFY(ico.size() >= 6 + 16 * u16(4));
-
-    // Each entry: a square 32-bit PNG inside the file.
+    QImageReader reader(QStringLiteral(TANKO_ICON_DIR "/tankometer.ico"));
     QList<int> sides;
-    for (int i = 0; i < u16(4); ++i) {
-        const qsizetype entry = 6 + 16 * i;
-        const int side = uchar(ico.at(entry)) == 0 ? 256 : uchar(ico.at(entry));
-        QCOMPARE(ico.at(entry + 1), ico.at(entry));
-        QCOMPARE(u16(entry + 6), quint16(32));
-        QVERIFY(qsizetype(u32(entry + 12)) + qsizetype(u32(entry + 8)) <= ico.size());
-        const QImage image = QImage::fromData(ico.mid(u32(entry + 12), u32(entry + 8)), "PNG");
-        QVERIFY(image.size() == QSize(side, side) && hasVisiblePixels(image));
-        sides << side;
+    for (int i = 0; i < reader.imageCount(); ++i, reader.jumpToNextImage()) {
+        const QImage image = reader.read();
+        QVERIFY2(image.width() == image.height() && image.hasAlphaChannel() && hasVisiblePixels(image),
+                 qPrintable(reader.errorString()));
+        sides << image.width();
     }
     QCOMPARE(sides, (QList<int>{16, 24, 32, 48, 64, 256}));
 }

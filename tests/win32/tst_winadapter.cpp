@@ -100,9 +100,7 @@ class TestWinAdapter : public QObject
 
 private slots:
     void declarationReachesTheRegistryAsWideStrings();
-    void storedValuesReadBack_data();
     void storedValuesReadBack();
-    void failedWritesAreTriedAgainNextTime();
     void calculatorPathJoinsOnce();
 };
 
@@ -111,6 +109,14 @@ void TestWinAdapter::declarationReachesTheRegistryAsWideStrings()
     // Accents, and a character beyond 16 bits: a surrogate pair on Windows, one wchar_t here.
     const QString folder = QStringLiteral("C:\\Users\\Zoë\\\U0001F697 Réservoir");
     WindowsServices windows(folder);
+    QVERIFY(!windows.registry.query(0x80000000u, QStringLiteral(".tnk"), QStringLiteral("Content Type")));
+    // Writes that fail are all tried again at the next start.
+    g_native.failWrites = true;
+    RegisterDataFileType();
+    QCOMPARE(g_native.calls.size(), 8);
+    QVERIFY(!windows.registry.setString(0x80000000u, QStringLiteral("x"), QString(), QStringLiteral("y")));
+    g_native.failWrites = false;
+    g_native.calls.clear();
     RegisterDataFileType();
 
     const QStringList expected = {
@@ -125,7 +131,7 @@ void TestWinAdapter::declarationReachesTheRegistryAsWideStrings()
             QStringLiteral("\\tankometer.exe\" \"%1\""),
     };
     QCOMPARE(g_native.calls, expected);
-    QCOMPARE(g_native.notices, 1);
+    QCOMPARE(g_native.notices, 2);
 
     // The terminating NUL that Windows stores comes back and is cut off.
     QCOMPARE(modFileType::ReadRegString(modFileType::HKEY_CLASSES_ROOT, QStringLiteral("Tanko File\\DefaultIcon"),
@@ -135,55 +141,27 @@ void TestWinAdapter::declarationReachesTheRegistryAsWideStrings()
     g_native.calls.clear();
     RegisterDataFileType();
     QVERIFY2(g_native.calls.isEmpty(), "a declared type is declared once");
-    QCOMPARE(g_native.notices, 1);
-}
-
-void TestWinAdapter::storedValuesReadBack_data()
-{
-    QTest::addColumn<quint32>("type");
-    QTest::addColumn<QString>("stored");
-    QTest::addColumn<quint32>("number");
-    QTest::addColumn<bool>("runsAgain");
-    QTest::newRow("string with its NUL: declared")
-        << 1u << QString(QStringLiteral("Other") + QChar(u'\0')) << 0u << false;
-    QTest::newRow("only a NUL: runs again") << 1u << QString(QChar(u'\0')) << 0u << true;
-    QTest::newRow("number 1: runs again") << 4u << QString() << 1u << true;
-    QTest::newRow("expandable string: runs again") << 2u << QStringLiteral("Data") << 0u << true;
+    QCOMPARE(g_native.notices, 2);
 }
 
 void TestWinAdapter::storedValuesReadBack()
 {
-    QFETCH(quint32, type);
-    QFETCH(QString, stored);
-    QFETCH(quint32, number);
-    QFETCH(bool, runsAgain);
-    WindowsServices windows(QStringLiteral("C:\\Tanko"));
-    g_native.values[{0x80000000u, L".tnk", L"Content Type"}] = {type, stored.toStdWString(), number};
-
-    const auto value = windows.registry.query(0x80000000u, QStringLiteral(".tnk"), QStringLiteral("Content Type"));
-    QVERIFY(value);
-    QCOMPARE(std::tie(value->type, value->text, value->number), std::tie(type, stored, number));
-
-    RegisterDataFileType();
-    QCOMPARE(g_native.calls.size(), runsAgain ? 8 : 0);
-    QCOMPARE(g_native.notices, runsAgain ? 1 : 0);
-}
-
-void TestWinAdapter::failedWritesAreTriedAgainNextTime()
-{
-    WindowsServices windows(QStringLiteral("C:\\Tanko"));
-    QVERIFY(!windows.registry.query(0x80000000u, QStringLiteral(".tnk"), QStringLiteral("Content Type")));
-
-    g_native.failWrites = true;
-    RegisterDataFileType();
-    QCOMPARE(g_native.calls.size(), 8);
-    QVERIFY(!windows.registry.setString(0x80000000u, QStringLiteral("x"), QString(), QStringLiteral("y")));
-
-    g_native.failWrites = false;
-    g_native.calls.clear();
-    RegisterDataFileType();
-    QCOMPARE(g_native.calls.size(), 8);
-    QCOMPARE(g_native.notices, 2);
+    // Type, text, number, and whether the declaration runs again over it.
+    const std::tuple<quint32, QString, quint32, bool> rows[] = {
+        {1, QStringLiteral("Other") + QChar(u'\0'), 0, false}, // a declared type, its NUL as stored
+        {1, QString(QChar(u'\0')), 0, true},                   // only a NUL
+        {4, QString(), 1, true},                               // a number
+        {2, QStringLiteral("Data"), 0, true}};                 // an expandable string
+    for (const auto& [type, stored, number, runsAgain] : rows) {
+        WindowsServices windows(QStringLiteral("C:\\Tanko"));
+        g_native.values[{0x80000000u, L".tnk", L"Content Type"}] = {type, stored.toStdWString(), number};
+        const auto value = windows.registry.query(0x80000000u, QStringLiteral(".tnk"), QStringLiteral("Content Type"));
+        QVERIFY(value);
+        QCOMPARE(std::tie(value->type, value->text, value->number), std::tie(type, stored, number));
+        RegisterDataFileType();
+        QCOMPARE(g_native.calls.size(), runsAgain ? 8 : 0);
+        QCOMPARE(g_native.notices, runsAgain ? 1 : 0);
+    }
 }
 
 void TestWinAdapter::calculatorPathJoinsOnce()

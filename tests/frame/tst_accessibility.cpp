@@ -75,13 +75,6 @@ QStringList tabStops(QWidget* window, const QString& first)
     return start < 0 ? stops : stops.mid(start) + stops.first(start);
 }
 
-Form1& shownMainWindow(Form1& form)
-{
-    form.show();
-    if (!QTest::qWaitForWindowExposed(&form))
-        qWarning("the main window was not exposed");
-    return form;
-}
 } // namespace
 
 class TestAccessibility : public QObject
@@ -92,8 +85,7 @@ private slots:
     void initTestCase() { installProgramFont(); }
     void everyControlIsNamed_data();
     void everyControlIsNamed();
-    void namesFollowALanguageChange();
-    void namesFollowWhatTheUserChanges();
+    void namesFollowWhatChanges();
     void resultsAreReadOutWhenTheyChange();
     void tabOrder();
 };
@@ -146,39 +138,32 @@ void TestAccessibility::everyControlIsNamed()
     QCOMPARE(read, names);
 }
 
-void TestAccessibility::namesFollowALanguageChange()
-{
-    TestSupport::Environment env("en", 0, "Anna");
-    Form1 form;
-    shownMainWindow(form);
-    auto* arrival = form.findChild<QWidget*>("Text1_1");
-    QCOMPARE(readText(arrival), QStringLiteral("Arrival Kms"));
-    Module1::LangOfs = 2;
-    form.Form_Activate();
-    QCOMPARE(readText(arrival), QStringLiteral("Kms Aankomst"));
-    QCOMPARE(readText(arrival, QAccessible::Description), QStringLiteral("... of Totaal aantal kilometers"));
-    QCOMPARE(readText(form.Label1[0]), QStringLiteral("Totaal Aantal Kilometers: Geen afstand in omloop"));
-}
-
-void TestAccessibility::namesFollowWhatTheUserChanges()
+void TestAccessibility::namesFollowWhatChanges()
 {
     ProgramWindows windows("en");
     QTest::keyClicks(windows.currency->findChild<QLineEdit*>("Text1_4"), "JPY");
+    windows.calendar->MonthView1_DateClick(QDate(2026, 12, 24));
     QStringList names;
     for (const char* name : {"Option1_4", "Text2_4", "Text4_4"})
         names << readText(windows.currency->findChild<QWidget*>(name));
-    QCOMPARE(names, (QStringList{"Currency: JPY", "Exchange Rate 1 €: JPY", "Curency Rate: JPY"}));
+    names << readText(windows.calendar->findChild<QWidget*>("MonthView1"));
+    QCOMPARE(names, (QStringList{"Currency: JPY", "Exchange Rate 1 €: JPY", "Curency Rate: JPY",
+                                 "Thursday 24 December 2026"}));
 
-    windows.calendar->MonthView1_DateClick(QDate(2026, 12, 24));
-    QCOMPARE(readText(windows.calendar->findChild<QWidget*>("MonthView1")),
-             QStringLiteral("Thursday 24 December 2026"));
+    Module1::LangOfs = 2;
+    windows.main->Form_Activate();
+    QWidget* arrival = windows.main->Text1[1];
+    QCOMPARE((QStringList{readText(arrival), readText(arrival, QAccessible::Description),
+                          readText(windows.main->Label1[0])}),
+             (QStringList{"Kms Aankomst", "... of Totaal aantal kilometers", "Totaal Aantal Kilometers: 650 Kms"}));
 }
 
 void TestAccessibility::resultsAreReadOutWhenTheyChange()
 {
-    TestSupport::Environment env("en", 0, "Anna");
-    Form1 form;
-    shownMainWindow(form);
+    ProgramWindows windows("en");
+    Form1& form = *windows.main;
+    for (QLineEdit* field : form.Text1)
+        field->clear();
     Recorder recorder;
     // A keystroke that leaves a result as it was is not read out again.
     for (int i = 0; i < 4; ++i)
@@ -195,9 +180,6 @@ void TestAccessibility::resultsAreReadOutWhenTheyChange()
 void TestAccessibility::tabOrder()
 {
     ProgramWindows windows("fr");
-    QCOMPARE(tabStops(windows.main.get(), "Text1_1"),
-             (QStringList{"Text1_1", "Text1_2", "Text1_3", "Command2", "Command1", "Text1_0", "Command3", "Command4",
-                          "Command7", "Command8", "Command9"}));
     QCOMPARE(tabStops(windows.userWindow.get(), "Combo1"), (QStringList{"Combo1", "Combo2", "Command1"}));
     QCOMPARE(tabStops(windows.report.get(), "Command1"), (QStringList{"Command1", "Text1"}));
 }

@@ -6,9 +6,9 @@
 
 #include <QApplication>
 #include <QComboBox>
-#include <QPushButton>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QPushButton>
 #include <QTest>
 #include <QTextEdit>
 #include <QTimer>
@@ -83,14 +83,10 @@ void TestRobustness::handEditedStore_data()
 {
     QTest::addColumn<QString>("localeName");
     QTest::addColumn<QString>("totEntry");
-    QTest::newRow("en: count abc") << "en"
-                                   << "abc";
-    QTest::newRow("fr: count -5") << "fr"
-                                  << "-5";
-    QTest::newRow("nl: count 99999999999") << "nl"
-                                           << "99999999999";
-    QTest::newRow("en: count beyond the records") << "en"
-                                                  << "2000000000";
+    QTest::newRow("en: count abc") << QStringLiteral("en") << QStringLiteral("abc");
+    QTest::newRow("fr: count -5") << QStringLiteral("fr") << QStringLiteral("-5");
+    QTest::newRow("nl: count 99999999999") << QStringLiteral("nl") << QStringLiteral("99999999999");
+    QTest::newRow("en: count beyond the records") << QStringLiteral("en") << QStringLiteral("2000000000");
 }
 
 void TestRobustness::handEditedStore()
@@ -98,21 +94,13 @@ void TestRobustness::handEditedStore()
     QFETCH(QString, localeName);
     QFETCH(QString, totEntry);
     World world(localeName);
-    const char* keys[][3] = {{"Option", "TotUsers", "-1"},
-                             {"Option", "User1", "Anna"},
-                             {"Anna", "Lang", "9"},
-                             {"Anna", "Date1", ""},
-                             {"Anna", "Tanko1", "x"},
-                             {"Anna", "Pay1", ""},
-                             {"Anna", "PayCom1", "\xf0\x9f\x92\xa5"},
-                             {"Anna", "CurDev", "zz"},
-                             {"Anna", "AffCurrMess", "maybe"},
-                             {"Devises", "Dev1", "CHF"},
-                             {"Devises", "Taux1", ""},
-                             {"Devises", "TauxBis1", ""}};
-    for (const auto& key : keys)
-        world.env.put(key[0], key[1], QString::fromUtf8(key[2]));
-    world.env.put("Anna", "TotEntry", totEntry);
+    // Section/key=value, as a hand edit leaves them.
+    const QString keys = QStringLiteral("Option/TotUsers=-1|Option/User1=Anna|Anna/Lang=9|Anna/Date1=|Anna/Tanko1=x|"
+                                        "Anna/Pay1=|Anna/PayCom1=\U0001F4A5|Anna/CurDev=zz|Anna/AffCurrMess=maybe|"
+                                        "Devises/Dev1=CHF|Devises/Taux1=|Devises/TauxBis1=|Anna/TotEntry=") +
+                         totEntry;
+    for (const QString& entry : keys.split(u'|'))
+        world.env.put(entry.section(u'/', 0, 0), entry.section(u'/', 1).section(u'=', 0, 0), entry.section(u'=', 1));
 
     Form1& form = confirmUser(QStringLiteral("Anna"));
     QTRY_VERIFY(form.isVisible());
@@ -152,10 +140,8 @@ void TestRobustness::hostileText()
             typeText(field, text.left(40));
             field->setText(text); // pasted
         }
-        form.Text1[0]->clear();
-        form.Text1[1]->setText(QStringLiteral("650"));
-        form.Text1[2]->setText(QStringLiteral("40"));
-        form.Text1[3]->setText(QStringLiteral("60"));
+        for (int i = 0; i < 4; ++i)
+            form.Text1[i]->setText(QStringList{"", "650", "40", "60"}[i]);
         const QString report = useEveryButton(form);
         // Line breaks and controls in a name are the text box's to render.
         const bool plain = std::none_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x20; });

@@ -45,16 +45,13 @@ struct ProgramWindows
 {
     // language: "en", "fr" or "nl"; the locale follows it.
     explicit ProgramWindows(const QString& language)
-        : env(language,
-              language == u"fr"   ? 1.0f
-              : language == u"nl" ? 2.0f
-                                  : 0.0f,
+        : env(language, float(QStringList{"en", "fr", "nl"}.indexOf(language)),
               language == u"fr" ? QStringLiteral("Élodie") : QStringLiteral("Anna"))
     {
         const QString user = Module1::CurUser;
+        for (const char* key : {"User1", "LastUser"})
+            env.put(QStringLiteral("Option"), QString::fromLatin1(key), user);
         env.put(QStringLiteral("Option"), QStringLiteral("TotUsers"), QStringLiteral("1"));
-        env.put(QStringLiteral("Option"), QStringLiteral("User1"), user);
-        env.put(QStringLiteral("Option"), QStringLiteral("LastUser"), user);
         env.put(user, QStringLiteral("Lang"), QString::number(int(Module1::LangOfs)));
 
         main = std::make_unique<Form1>();

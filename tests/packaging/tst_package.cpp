@@ -59,7 +59,6 @@ class TestPackage : public QObject
 private slots:
     void initTestCase();
     void controlNamesThePackageAndItsRuntime();
-    void everyFileLiesUnderUsrOwnedByRoot();
     void installsFiles();
     void declaresTheProgramAndTheTnkType();
     void installedProgramStarts();
@@ -123,8 +122,9 @@ void TestPackage::controlNamesThePackageAndItsRuntime()
              qPrintable(depends));
 }
 
-void TestPackage::everyFileLiesUnderUsrOwnedByRoot()
+void TestPackage::installsFiles()
 {
+    // Everything under /usr, owned by root, no write bits for others.
     const QStringList listing = run(QStringLiteral("dpkg-deb"), {"-c", m_deb}).out.split(u'\n', Qt::SkipEmptyParts);
     QVERIFY(!listing.isEmpty());
     for (const QString& line : listing) {
@@ -134,10 +134,6 @@ void TestPackage::everyFileLiesUnderUsrOwnedByRoot()
                      QStringList({"drwxr-xr-x", "-rw-r--r--", "-rwxr-xr-x"}).contains(columns[0]),
                  qPrintable(line));
     }
-}
-
-void TestPackage::installsFiles()
-{
     const QStringList files = {"usr/bin/tankometer",
                                "usr/share/applications/tankometer.desktop",
                                "usr/share/mime/packages/tankometer.xml",

@@ -22,47 +22,51 @@
 #include <memory>
 #include <vector>
 
-class SilentShell : public FileType::ShellNotifier
+// The desktop's services for one test: the classes kept in the store and a
+// shell told nothing; the real ones back after.
+struct DesktopServices
 {
-public:
-    void changeNotify(qint32, quint32) override {}
+    struct SilentShell : FileType::ShellNotifier
+    {
+        void changeNotify(qint32, quint32) override {}
+    };
+    DesktopServices() : saved(FileType::services())
+    {
+        FileType::services().registry = &classes;
+        FileType::services().shell = &shell;
+    }
+    ~DesktopServices() { FileType::services() = saved; }
+    ClassesStore classes;
+    SilentShell shell;
+    FileType::Services saved;
 };
 
 struct ProgramWindows
 {
     // language: "en", "fr" or "nl"; the locale follows it.
     explicit ProgramWindows(const QString& language)
-        : env(language,
-              language == u"fr"   ? 1.0f
-              : language == u"nl" ? 2.0f
-                                  : 0.0f,
+        : env(language, float(QStringList{"en", "fr", "nl"}.indexOf(language)),
               language == u"fr" ? QStringLiteral("Élodie") : QStringLiteral("Anna"))
     {
-        saved = FileType::services();
-        FileType::services().registry = &classes;
-        FileType::services().shell = &shell;
         const QString user = Module1::CurUser;
+        for (const char* key : {"User1", "LastUser"})
+            env.put(QStringLiteral("Option"), QString::fromLatin1(key), user);
         env.put(QStringLiteral("Option"), QStringLiteral("TotUsers"), QStringLiteral("1"));
-        env.put(QStringLiteral("Option"), QStringLiteral("User1"), user);
-        env.put(QStringLiteral("Option"), QStringLiteral("LastUser"), user);
         env.put(user, QStringLiteral("Lang"), QString::number(int(Module1::LangOfs)));
 
         main = std::make_unique<Form1>();
         show(main.get());
-        const char* typed[] = {"10000", "10650", "40", "60"};
         for (int i = 0; i < 4; ++i)
-            main->Text1[i]->setText(QString::fromLatin1(typed[i]));
+            main->Text1[i]->setText(QStringList{"10000", "10650", "40", "60"}[i]);
         report = std::make_unique<Form2>(main.get());
         currency = std::make_unique<Form7>(main.get(), main.get());
         calendar = std::make_unique<Form6>(main->Label1[8], main.get());
         about = std::make_unique<Form4>();
         userWindow = std::make_unique<Form3>();
-        for (QWidget* window : {static_cast<QWidget*>(report.get()), static_cast<QWidget*>(currency.get()),
-                                static_cast<QWidget*>(calendar.get()), static_cast<QWidget*>(about.get()),
-                                static_cast<QWidget*>(userWindow.get())})
+        for (QWidget* window : std::initializer_list<QWidget*>{report.get(), currency.get(), calendar.get(),
+                                                               about.get(), userWindow.get()})
             show(window);
     }
-    ~ProgramWindows() { FileType::services() = saved; }
 
     std::vector<QWidget*> all() const
     {
@@ -77,9 +81,7 @@ struct ProgramWindows
     }
 
     TestSupport::Environment env;
-    ClassesStore classes;
-    SilentShell shell;
-    FileType::Services saved;
+    DesktopServices services;
     std::unique_ptr<Form1> main;
     std::unique_ptr<Form2> report;
     std::unique_ptr<Form7> currency;

@@ -15,21 +15,24 @@
 // that the Windows build takes from src/filetype/win32/.
 namespace
 {
-struct NativeCall
-{
-    std::uint32_t root;
-    std::wstring key;
-    std::wstring name;
-    std::wstring kind;
-    std::wstring data;
-};
-
 struct NativeRegistry
 {
     std::map<std::tuple<std::uint32_t, std::wstring, std::wstring>, WinNative::RegValue> values;
-    std::vector<NativeCall> calls;
-    std::vector<std::pair<std::int32_t, std::uint32_t>> notices;
+    QStringList calls; // root|key|name|kind|data, as the platform receives them
+    int notices = 0;   // of a new association, without items
     bool failWrites = false;
+
+    bool write(std::uint32_t root, const std::wstring& key, const std::wstring& name, const WinNative::RegValue& value)
+    {
+        calls << QStringLiteral("%1|%2|%3|%4")
+                     .arg(root, 0, 16)
+                     .arg(QString::fromStdWString(key), QString::fromStdWString(name),
+                          value.type == 4 ? QStringLiteral("dword|%1").arg(value.number)
+                                          : QStringLiteral("string|") + QString::fromStdWString(value.text).chopped(1));
+        if (!failWrites)
+            values[{root, key, name}] = value;
+        return !failWrites;
+    }
 };
 
 NativeRegistry g_native;
@@ -47,25 +50,17 @@ std::optional<RegValue> queryValue(std::uint32_t root, const std::wstring& keyPa
 bool setStringValue(std::uint32_t root, const std::wstring& keyPath, const std::wstring& valueName,
                     const std::wstring& text)
 {
-    g_native.calls.push_back({root, keyPath, valueName, L"string", text});
-    if (g_native.failWrites)
-        return false;
-    g_native.values[{root, keyPath, valueName}] = {1, text + L'\0', 0};
-    return true;
+    return g_native.write(root, keyPath, valueName, {1, text + L'\0', 0});
 }
 
 bool setDwordValue(std::uint32_t root, const std::wstring& keyPath, const std::wstring& valueName, std::uint32_t number)
 {
-    g_native.calls.push_back({root, keyPath, valueName, L"dword", std::to_wstring(number)});
-    if (g_native.failWrites)
-        return false;
-    g_native.values[{root, keyPath, valueName}] = {4, {}, number};
-    return true;
+    return g_native.write(root, keyPath, valueName, {4, {}, number});
 }
 
 void changeNotify(std::int32_t eventId, std::uint32_t flags)
 {
-    g_native.notices.emplace_back(eventId, flags);
+    g_native.notices += eventId == 0x08000000 && flags == 0 ? 1 : 1000;
 }
 } // namespace WinNative
 #endif
@@ -97,14 +92,6 @@ struct WindowsServices
     Program program;
     FileType::Services saved;
 };
-
-QString line(const NativeCall& call)
-{
-    return QStringLiteral("%1|%2|%3|%4|%5")
-        .arg(call.root, 0, 16)
-        .arg(QString::fromStdWString(call.key), QString::fromStdWString(call.name), QString::fromStdWString(call.kind),
-             QString::fromStdWString(call.data));
-}
 } // namespace
 
 class TestWinAdapter : public QObject
@@ -112,34 +99,26 @@ class TestWinAdapter : public QObject
     Q_OBJECT
 
 private slots:
-    void declarationReachesTheRegistryAsWideStrings_data();
     void declarationReachesTheRegistryAsWideStrings();
-    void storedValuesReadBack_data();
     void storedValuesReadBack();
-    void failedWritesAreTriedAgainNextTime();
-    void calculatorPathJoinsOnce_data();
     void calculatorPathJoinsOnce();
 };
 
-void TestWinAdapter::declarationReachesTheRegistryAsWideStrings_data()
-{
-    QTest::addColumn<QString>("folder");
-    QTest::newRow("plain folder") << QStringLiteral("C:\\Program Files\\Tankometer");
-    QTest::newRow("accents in the folder") << QStringLiteral("C:\\Users\\Zoë\\Programmes\\Réservoir");
-    // Outside the basic plane: a surrogate pair on Windows, one wchar_t here.
-    QTest::newRow("a character beyond 16 bits") << QStringLiteral("D:\\Apps\\\U0001F697 Tanko");
-}
-
 void TestWinAdapter::declarationReachesTheRegistryAsWideStrings()
 {
-    QFETCH(QString, folder);
+    // Accents, and a character beyond 16 bits: a surrogate pair on Windows, one wchar_t here.
+    const QString folder = QStringLiteral("C:\\Users\\Zoë\\\U0001F697 Réservoir");
     WindowsServices windows(folder);
-
+    QVERIFY(!windows.registry.query(0x80000000u, QStringLiteral(".tnk"), QStringLiteral("Content Type")));
+    // Writes that fail are all tried again at the next start.
+    g_native.failWrites = true;
+    RegisterDataFileType();
+    QCOMPARE(g_native.calls.size(), 8);
+    QVERIFY(!windows.registry.setString(0x80000000u, QStringLiteral("x"), QString(), QStringLiteral("y")));
+    g_native.failWrites = false;
+    g_native.calls.clear();
     RegisterDataFileType();
 
-    QStringList calls;
-    for (const NativeCall& call : g_native.calls)
-        calls << line(call);
     const QStringList expected = {
         QStringLiteral("80000000|.tnk||string|Tanko File"),
         QStringLiteral("80000000|.tnk|Content Type|string|Data"),
@@ -151,10 +130,8 @@ void TestWinAdapter::declarationReachesTheRegistryAsWideStrings()
         QStringLiteral("80000000|Tanko File\\Shell\\Open\\Command||string|\"") + folder +
             QStringLiteral("\\tankometer.exe\" \"%1\""),
     };
-    QCOMPARE(calls, expected);
-    QCOMPARE(g_native.notices.size(), size_t(1));
-    QCOMPARE(g_native.notices.front().first, std::int32_t(0x08000000));
-    QCOMPARE(g_native.notices.front().second, std::uint32_t(0));
+    QCOMPARE(g_native.calls, expected);
+    QCOMPARE(g_native.notices, 2);
 
     // The terminating NUL that Windows stores comes back and is cut off.
     QCOMPARE(modFileType::ReadRegString(modFileType::HKEY_CLASSES_ROOT, QStringLiteral("Tanko File\\DefaultIcon"),
@@ -163,79 +140,37 @@ void TestWinAdapter::declarationReachesTheRegistryAsWideStrings()
 
     g_native.calls.clear();
     RegisterDataFileType();
-    QVERIFY2(g_native.calls.empty(), "a declared type is declared once");
-    QCOMPARE(g_native.notices.size(), size_t(1));
-}
-
-void TestWinAdapter::storedValuesReadBack_data()
-{
-    QTest::addColumn<quint32>("type");
-    QTest::addColumn<QString>("stored");
-    QTest::addColumn<quint32>("number");
-    QTest::addColumn<bool>("runsAgain");
-
-    QTest::newRow("string Data: declared") << 1u << QStringLiteral("Data") << 0u << false;
-    QTest::newRow("string with its NUL: declared")
-        << 1u << QString(QStringLiteral("Other") + QChar(u'\0')) << 0u << false;
-    QTest::newRow("empty string: runs again") << 1u << QString() << 0u << true;
-    QTest::newRow("only a NUL: runs again") << 1u << QString(QChar(u'\0')) << 0u << true;
-    QTest::newRow("number 1: runs again") << 4u << QString() << 1u << true;
-    QTest::newRow("expandable string: runs again") << 2u << QStringLiteral("Data") << 0u << true;
+    QVERIFY2(g_native.calls.isEmpty(), "a declared type is declared once");
+    QCOMPARE(g_native.notices, 2);
 }
 
 void TestWinAdapter::storedValuesReadBack()
 {
-    QFETCH(quint32, type);
-    QFETCH(QString, stored);
-    QFETCH(quint32, number);
-    QFETCH(bool, runsAgain);
-    WindowsServices windows(QStringLiteral("C:\\Tanko"));
-    g_native.values[{0x80000000u, L".tnk", L"Content Type"}] = {type, stored.toStdWString(), number};
-
-    const std::optional<FileType::RegistryValue> value =
-        windows.registry.query(0x80000000u, QStringLiteral(".tnk"), QStringLiteral("Content Type"));
-    QVERIFY(value);
-    QCOMPARE(value->type, type);
-    QCOMPARE(value->text, stored);
-    QCOMPARE(value->number, number);
-
-    RegisterDataFileType();
-    QCOMPARE(!g_native.calls.empty(), runsAgain);
-    QCOMPARE(g_native.notices.size(), size_t(runsAgain ? 1 : 0));
-}
-
-void TestWinAdapter::failedWritesAreTriedAgainNextTime()
-{
-    WindowsServices windows(QStringLiteral("C:\\Tanko"));
-    QVERIFY(!windows.registry.query(0x80000000u, QStringLiteral(".tnk"), QStringLiteral("Content Type")));
-
-    g_native.failWrites = true;
-    RegisterDataFileType();
-    QCOMPARE(g_native.calls.size(), size_t(8));
-    QVERIFY(!windows.registry.setString(0x80000000u, QStringLiteral("x"), QString(), QStringLiteral("y")));
-
-    g_native.failWrites = false;
-    g_native.calls.clear();
-    RegisterDataFileType();
-    QCOMPARE(g_native.calls.size(), size_t(8));
-    QCOMPARE(g_native.notices.size(), size_t(2));
-}
-
-void TestWinAdapter::calculatorPathJoinsOnce_data()
-{
-    QTest::addColumn<QString>("folder");
-    QTest::addColumn<QString>("path");
-    QTest::newRow("Windows folder") << QStringLiteral("C:\\WINDOWS") << QStringLiteral("C:\\WINDOWS\\CALC.EXE");
-    QTest::newRow("Windows at a drive's root") << QStringLiteral("E:\\") << QStringLiteral("E:\\CALC.EXE");
-    QTest::newRow("forward slash kept") << QStringLiteral("C:/Windows/") << QStringLiteral("C:/Windows/CALC.EXE");
-    QTest::newRow("no folder") << QString() << QStringLiteral("\\CALC.EXE");
+    // Type, text, number, and whether the declaration runs again over it.
+    const std::tuple<quint32, QString, quint32, bool> rows[] = {
+        {1, QStringLiteral("Other") + QChar(u'\0'), 0, false}, // a declared type, its NUL as stored
+        {1, QString(QChar(u'\0')), 0, true},                   // only a NUL
+        {4, QString(), 1, true},                               // a number
+        {2, QStringLiteral("Data"), 0, true}};                 // an expandable string
+    for (const auto& [type, stored, number, runsAgain] : rows) {
+        WindowsServices windows(QStringLiteral("C:\\Tanko"));
+        g_native.values[{0x80000000u, L".tnk", L"Content Type"}] = {type, stored.toStdWString(), number};
+        const auto value = windows.registry.query(0x80000000u, QStringLiteral(".tnk"), QStringLiteral("Content Type"));
+        QVERIFY(value);
+        QCOMPARE(std::tie(value->type, value->text, value->number), std::tie(type, stored, number));
+        RegisterDataFileType();
+        QCOMPARE(g_native.calls.size(), runsAgain ? 8 : 0);
+        QCOMPARE(g_native.notices, runsAgain ? 1 : 0);
+    }
 }
 
 void TestWinAdapter::calculatorPathJoinsOnce()
 {
-    QFETCH(QString, folder);
-    QFETCH(QString, path);
-    QCOMPARE(QString::fromStdWString(WinNative::joinPath(folder.toStdWString(), L"CALC.EXE")), path);
+    const auto join = [](const wchar_t* folder) {
+        return QString::fromStdWString(WinNative::joinPath(folder, L"CALC.EXE"));
+    };
+    const QStringList joined = {join(L"C:\\WINDOWS"), join(L"E:\\"), join(L"C:/Windows/"), join(L"")};
+    QCOMPARE(joined, (QStringList{"C:\\WINDOWS\\CALC.EXE", "E:\\CALC.EXE", "C:/Windows/CALC.EXE", "\\CALC.EXE"}));
 }
 
 QTEST_GUILESS_MAIN(TestWinAdapter)

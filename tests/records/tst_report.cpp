@@ -214,9 +214,7 @@ private slots:
         row("fr: below one has no unit", "fr", "1", "00,50", "0,5");
         row("no record has a consumption", "en", "2", "00.00|00.00", "No saved data");
         row("nl: 06,03, not 603,00", "nl", "2", "06,15|05,91", "06,03 Liters / 100 Kms");
-        row("an unreadable consumption is skipped", "en", "3", "06.15|x|05.91", "06.03 Liters / 100 Kms");
-        row("fr: point texts from another locale are skipped", "fr", "2", "06.15|08,00", "08,00 Litres / 100 Kms");
-        row("count abc", "en", "abc", "06.15", "No saved data");
+        row("an unreadable consumption is skipped", "fr", "3", "06,15|06.15|05,91", "06,03 Litres / 100 Kms");
         row("a huge count reads the records there are", "en", "2000000000", "06.00|08.00", "07.00 Liters / 100 Kms");
     }
 

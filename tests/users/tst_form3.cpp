@@ -106,124 +106,69 @@ private slots:
     void savingGrowsTheListInConfirmationOrder()
     {
         TestSupport::Environment env("nl", 0, QString());
+        const auto state = [&env](const QString& user) {
+            return env.get("Option", "TotUsers") + u' ' + env.get("Option", "LastUser") + u' ' + env.get(user, "Lang");
+        };
         QCOMPARE(UserList::Read().selected, -1);
         UserList::Save("Anna", 0);
-        QCOMPARE(env.get("Option", "TotUsers"), QString("1"));
-        QCOMPARE(env.get("Option", "LastUser"), QString("Anna"));
-        QCOMPARE(env.get("Anna", "Lang"), QString("0"));
-
+        QCOMPARE(state("Anna"), QString("1 Anna 0"));
         // Another spelling is another entry, sharing the one section.
         UserList::Save("anna", 1);
-        QCOMPARE(env.get("Anna", "Lang"), QString("1"));
+        QCOMPARE(state("Anna"), QString("2 anna 1"));
         // Names are kept exactly, blanks and all; a known name is not added again.
         UserList::Save(" Élodie d'Artois ", 2);
         UserList::Save("Anna", 2);
-        QCOMPARE(env.get("Option", "LastUser"), QString("Anna"));
-        QCOMPARE(env.get("Anna", "Lang"), QString("2"));
+        QCOMPARE(state("Anna") + state(" Élodie d'Artois "), QString("3 Anna 23 Anna 2"));
         for (int i = 4; i <= 10; ++i)
             UserList::Save(QStringLiteral("Driver %1").arg(i), i % 3);
-        QCOMPARE(env.get("Option", "TotUsers"), QString("10"));
         QCOMPARE(userKeys(env, 11), (QStringList{"Anna", "anna", " Élodie d'Artois ", "Driver 4", "Driver 5",
                                                  "Driver 6", "Driver 7", "Driver 8", "Driver 9", "Driver 10", "-"}));
-        QCOMPARE(env.get(" Élodie d'Artois ", "Lang"), QString("2"));
         const UserList::Users users = UserList::Read();
-        QCOMPARE(users.names, userKeys(env, 10));
-        QCOMPARE(users.selected, 9);
+        QVERIFY(users.names == userKeys(env, 10) && users.selected == 9);
+        QCOMPARE(env.get("Option", "TotUsers"), QString("10"));
     }
 
+    // What is listed and selected, then what confirming "Zoe" writes: a count the program could not
+    // have written lists nobody, and confirming then must not overwrite a User key.
     void readListsAndSelects_data()
     {
+        QTest::addColumn<QString>("locale");
         QTest::addColumn<QString>("total");
-        QTest::addColumn<QStringList>("stored"); // "-" leaves that User key out
-        QTest::addColumn<QString>("lastUser");   // "-" leaves LastUser out
+        QTest::addColumn<QStringList>("stored"); // User1 to User3, then LastUser; "-" leaves a key out
         QTest::addColumn<QStringList>("listed");
         QTest::addColumn<int>("selected");
+        QTest::addColumn<QString>("after"); // User1 to User4 and TotUsers after confirming Zoe
         const QStringList abc{"Anna", "Bob", "Cleo"};
-        QTest::newRow("last user selected") << "3" << abc << "Bob" << abc << 1;
-        QTest::newRow("last user not listed: none") << "3" << abc << "Dirk" << abc << -1;
-        QTest::newRow("duplicates: the last one")
-            << "3" << QStringList{"Anna", "Bob", "Anna"} << "Anna" << QStringList{"Anna", "Bob", "Anna"} << 2;
-        QTest::newRow("missing User key listed empty")
-            << "3" << QStringList{"Anna", "-", "Cleo"} << "Cleo" << QStringList{"Anna", "", "Cleo"} << 2;
-        QTest::newRow("empty User key listed empty")
-            << "3" << QStringList{"Anna", "", "Cleo"} << "" << QStringList{"Anna", "", "Cleo"} << 0;
-        QTest::newRow("no count: nothing") << "-" << abc << "Anna" << QStringList() << -1;
+        const auto row = [](const char* name, const char* locale, const char* total, const QStringList& stored,
+                            const QStringList& listed, int selected, const char* after) {
+            QTest::newRow(name) << QString(locale) << QString(total) << stored << listed << selected << QString(after);
+        };
+        row("last user selected", "en", "3", {"Anna", "Bob", "Cleo", "Bob"}, abc, 1, "Anna Bob Cleo Zoe 4");
+        row("last user not listed: none", "en", "3", {"Anna", "Bob", "Cleo", "Dirk"}, abc, -1, "Anna Bob Cleo Zoe 4");
+        row("missing and empty User keys listed empty", "en", "3", {"", "-", "Cleo", "Cleo"}, {"", "", "Cleo"}, 2,
+            " - Cleo Zoe 4");
+        row("en: letters", "en", "two", {"Anna", "Bob", "-", "Anna"}, {}, -1, "Anna Bob - - two");
+        row("fr: 1.5 is no French number", "fr", "1.5", {"Anna", "Bob", "-", "Anna"}, {}, -1, "Anna Bob - - 1.5");
+        row("en: negative", "en", "-2", {"Anna", "Bob", "-", "Anna"}, {}, -1, "Anna Bob - - -2");
     }
 
     void readListsAndSelects()
     {
+        QFETCH(QString, locale);
         QFETCH(QString, total);
         QFETCH(QStringList, stored);
-        QFETCH(QString, lastUser);
-        TestSupport::Environment env;
-        stored << total << lastUser;
-        const QStringList keys{"User1", "User2", "User3", "TotUsers", "LastUser"};
+        TestSupport::Environment env(locale);
+        env.put("Option", "TotUsers", total);
+        const QStringList keys{"User1", "User2", "User3", "LastUser"};
         for (int i = 0; i < keys.size(); ++i)
             if (stored[i] != u"-")
                 env.put("Option", keys[i], stored[i]);
         const UserList::Users users = UserList::Read();
         QTEST(users.names, "listed");
         QTEST(users.selected, "selected");
-    }
-
-    // A count the program could not have written lists nobody, and confirming then
-    // must not overwrite a User key.
-    void unreadableCountAppendsNothing_data()
-    {
-        QTest::addColumn<QString>("locale");
-        QTest::addColumn<QString>("total");
-        QTest::newRow("en: letters") << "en"
-                                     << "two";
-        QTest::newRow("fr: 1.5 is no French number") << "fr"
-                                                     << "1.5";
-        QTest::newRow("en: negative") << "en"
-                                      << "-2";
-    }
-
-    void unreadableCountAppendsNothing()
-    {
-        QFETCH(QString, locale);
-        QFETCH(QString, total);
-        TestSupport::Environment env(locale);
-        env.put("Option", "User1", "Anna");
-        env.put("Option", "User2", "Bob");
-        env.put("Option", "TotUsers", total);
-        QVERIFY(!UserList::ReadUserTotal());
-        QCOMPARE(UserList::Read().names, QStringList());
         UserList::Save("Zoe", 1);
-        QCOMPARE(env.get("Option", "TotUsers"), total);
-        QCOMPARE(userKeys(env, 3), (QStringList{"Anna", "Bob", "-"}));
-        QCOMPARE(env.get("Option", "LastUser"), QString("Zoe"));
-        QCOMPARE(env.get("Zoe", "Lang"), QString("1"));
-    }
-
-    void storedLanguage_data()
-    {
-        QTest::addColumn<QString>("locale");
-        QTest::addColumn<QString>("stored"); // "-": no Lang key
-        QTest::addColumn<int>("expected");   // -1: leave the choice alone
-        QTest::newRow("en: 2 Dutch") << "en"
-                                     << "2" << 2;
-        QTest::newRow("en: no key") << "en"
-                                    << "-" << -1;
-        QTest::newRow("en: 3 is no language") << "en"
-                                              << "3" << -1;
-        QTest::newRow("en: 2.5 halves to even 2") << "en"
-                                                  << "2.5" << 2;
-        QTest::newRow("fr: 1,5 halves to even 2") << "fr"
-                                                  << "1,5" << 2;
-        QTest::newRow("fr: 1.5 is no French number") << "fr"
-                                                     << "1.5" << -1;
-    }
-
-    void storedLanguage()
-    {
-        QFETCH(QString, locale);
-        QFETCH(QString, stored);
-        TestSupport::Environment env(locale);
-        if (stored != u"-")
-            env.put("Anna", "Lang", stored);
-        QTEST(UserList::StoredLanguage("Anna").value_or(-1), "expected");
+        QTEST(userKeys(env, 4).join(u' ') + u' ' + env.get("Option", "TotUsers"), "after");
+        QCOMPARE(env.get("Option", "LastUser") + env.get("Zoe", "Lang"), QString("Zoe1"));
     }
 
     void firstStartAndLabelsPerLanguage_data()
@@ -310,6 +255,7 @@ private slots:
         QTRY_VERIFY(!StartUp::userWindow()); // unloaded
     }
 
+    // OK with an empty name does nothing; the file type is declared once, at the first loading.
     void okWithoutNameDoesNothing()
     {
         World world;
@@ -318,6 +264,11 @@ private slots:
         QTest::keyClick(form.Combo1, Qt::Key_Return);
         QVERIFY(form.isVisible() && !StartUp::mainWindowLoaded() && Module1::CurUser.isEmpty());
         QCOMPARE(world.env.store().keyCount(u"Option"), 0);
+        form.close();
+        QTRY_VERIFY(!StartUp::userWindow());
+        world.open();
+        QCOMPARE(world.shell.notices, 1);
+        QCOMPARE(world.classes.query(0x80000000u, ".tnk", "Content Type")->text, QString("Data"));
     }
 
     // Activation selects the index already shown; that selection must still translate.
@@ -332,49 +283,34 @@ private slots:
         QCOMPARE(form.Label1[2]->text(), QString("User Name"));
     }
 
-    void fileTypeDeclaredOnLoadOnce()
-    {
-        World world;
-        world.open().close();
-        QTRY_VERIFY(!StartUp::userWindow());
-        world.open();
-        QCOMPARE(world.shell.notices, 1);
-        QCOMPARE(world.classes.query(0x80000000u, ".tnk", "Content Type")->text, QString("Data"));
-    }
-
     // The main window is the same one throughout, kept while hidden.
     void userButtonSwapsWindows()
     {
         World world("en", {"Anna:1", "Bob:2"});
         QTest::keyClick(world.open().Combo1, Qt::Key_Return);
         Form1& main = StartUp::mainWindow();
-        QTRY_VERIFY(main.isVisible());
         auto* userButton = main.findChild<QPushButton*>("Command4");
         main.Text1[0]->setText("12000");
-        QTRY_VERIFY(!StartUp::userWindow());
-        const auto openUserWindow = [&] {
+        QString shown;
+        const auto userWindow = [&](bool confirm) {
+            QTRY_VERIFY(main.isVisible() && !StartUp::userWindow());
             QTest::mouseClick(userButton, Qt::LeftButton);
-            QVERIFY(!main.isVisible());
-            QTRY_VERIFY(StartUp::userWindow() && StartUp::userWindow()->isVisible());
+            QTRY_VERIFY(!main.isVisible() && StartUp::userWindow() && StartUp::userWindow()->isVisible());
+            QCOMPARE(StartUp::userWindow()->Combo1->currentText(), QString("Anna"));
+            typeName(*StartUp::userWindow(), "Bob");
+            if (confirm)
+                QTest::keyClick(StartUp::userWindow()->Combo1, Qt::Key_Return);
+            else
+                StartUp::userWindow()->close();
+            QTRY_VERIFY(main.isVisible());
+            shown = Module1::CurUser + " / " + main.windowTitle() + " / " + userButton->text();
         };
-
-        // Closed without OK after a change: the main window comes back as it was.
-        openUserWindow();
-        typeName(*StartUp::userWindow(), "Bob");
-        QCOMPARE(Module1::LangOfs, 2.0f);
-        StartUp::userWindow()->close();
-        QVERIFY(main.isVisible());
-        QCOMPARE(Module1::CurUser + " / " + userButton->text(), QString("Anna / Utilisateur"));
-        QTRY_VERIFY(!StartUp::userWindow());
-
-        openUserWindow();
-        QCOMPARE(StartUp::userWindow()->Combo1->currentText(), QString("Anna"));
-        typeName(*StartUp::userWindow(), "Bob");
-        QTest::keyClick(StartUp::userWindow()->Combo1, Qt::Key_Return);
-        QTRY_VERIFY(main.isVisible());
-        QCOMPARE(&StartUp::mainWindow(), &main);
-        QCOMPARE(main.windowTitle() + " / " + userButton->text() + " / " + main.Text1[0]->text(),
-                 QString("Tankometer - Bob - v1.0.43 / Gebruikers / 12000"));
+        // Closed without OK after a change: the main window comes back as it was, in the language shown last.
+        userWindow(false);
+        QCOMPARE(shown, QString("Anna / Tankometer - Anna - v1.0.43 / Utilisateur"));
+        userWindow(true);
+        QCOMPARE(shown, QString("Bob / Tankometer - Bob - v1.0.43 / Gebruikers"));
+        QVERIFY(&StartUp::mainWindow() == &main && main.Text1[0]->text() == u"12000");
     }
 
     void closingAtStartUpEndsTheProgram()

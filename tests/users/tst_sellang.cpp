@@ -34,13 +34,6 @@ QString shown(QWidget& form, QString name)
     return qobject_cast<QLabel*>(widget)->text();
 }
 
-void storeUsd(TestSupport::Environment& env, const QString& rate, const QString& factor)
-{
-    env.put("Anna", "CurDev", "2");
-    env.put("Devises", "Dev2", "USD");
-    env.put("Devises", "Taux2", rate);
-    env.put("Devises", "TauxBis2", factor);
-}
 } // namespace
 
 class tst_SelLang : public QObject
@@ -90,20 +83,43 @@ private slots:
             QCOMPARE(kTranslated[i] + ": " + shown(form, kTranslated[i]), kTranslated[i] + ": " + expected[i]);
     }
 
-    // No CurDev, or one that names no usable currency, is the Euro; showing it writes nothing.
-    void euroShown_data()
+    // The amount's Euro value follows each keystroke and every activation. No CurDev, or one that names
+    // no usable currency, is the Euro; showing the currency never writes to the store.
+    void currencyShown_data()
     {
-        QTest::addColumn<QString>("curDev"); // "-": none stored
-        QTest::newRow("no CurDev stored") << "-";
-        QTest::newRow("CurDev 4 naming an empty currency") << "4";
-        QTest::newRow("CurDev that is no number") << "two";
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QString>("curDev");     // "-": none stored
+        QTest::addColumn<QStringList>("stored"); // USD's rate and factor, the amount typed
+        QTest::addColumn<QString>("shown");      // currency label, tooltips of the amount and the currency
+        const auto row = [](const char* name, const char* locale, const char* curDev, const QStringList& stored,
+                            const char* shown) {
+            QTest::newRow(name) << QString(locale) << QString(curDev) << stored << QString(shown);
+        };
+        const QStringList usd{"1.16064", "0.861594", "50"};
+        const char* euro = "Euro / Paid amount in € / Currency = €";
+        row("no CurDev stored", "en", "-", usd, euro);
+        row("CurDev 4 naming an empty currency", "en", "4", usd, euro);
+        row("CurDev that is no number", "en", "two", usd, euro);
+        row("en: 50 at 0.861594", "en", "2", usd,
+            "USD / Paid amount in USD -  43.08 € / USD: Actual Exchange Rate for 1 € = 1.16064");
+        row("en: no amount", "en", "2", {"1.16064", "0.861594", ""},
+            "USD / Paid amount in USD / USD: Actual Exchange Rate for 1 € = 1.16064");
+        row("nl: 46,80 at ,8 is not a hundredfold", "nl", "2", {"1,25", ",8", "46,80"},
+            "USD / Betaald bedrag in USD -  37.44 € / USD: Huidige Wisselkoers voor 1 € = 1,25");
+        row("en: an unreadable factor leaves out the value", "en", "2", {"1.16064", "", "50"},
+            "USD / Paid amount in USD / USD: Actual Exchange Rate for 1 € = 1.16064");
     }
 
-    void euroShown()
+    void currencyShown()
     {
+        QFETCH(QString, locale);
         QFETCH(QString, curDev);
-        TestSupport::Environment env("en");
+        QFETCH(QStringList, stored);
+        QFETCH(QString, shown);
+        TestSupport::Environment env(locale, locale == u"nl" ? 2 : 0);
         env.put("Devises", "Dev2", "USD");
+        env.put("Devises", "Taux2", stored[0]);
+        env.put("Devises", "TauxBis2", stored[1]);
         env.put("Devises", "Dev4", "");
         env.put("Devises", "TauxBis4", "7");
         if (curDev != u"-")
@@ -111,59 +127,30 @@ private slots:
         const qint64 keys = env.store().keyCount(u"Anna") + env.store().keyCount(u"Devises");
         Form1 form;
         form.show();
-        form.Text1[3]->setText("50");
-        QCOMPARE(QStringList({form.Label2->text(), form.CurDevName, shown(form, "Text1_3?"), shown(form, "Label2?")})
-                     .join(" / "),
-                 QString("Euro / Euro / Paid amount in € / Currency = €"));
-        QVERIFY(!form.Timer1.isActive() && form.Label2->isVisible() && env.messages.shown.empty());
-        QVERIFY(form.CurRate == Mixed(1) && form.CurRateBis == Mixed(1));
-        QCOMPARE(env.store().keyCount(u"Anna") + env.store().keyCount(u"Devises"), keys);
-    }
-
-    // The amount's Euro value follows each keystroke and every activation.
-    void foreignCurrencyTooltips_data()
-    {
-        QTest::addColumn<QString>("locale");
-        QTest::addColumn<QStringList>("stored"); // rate, factor, amount typed
-        QTest::addColumn<QString>("tooltips");   // of the amount, then of the currency
-        QTest::newRow("en: 50 at 0.861594")
-            << "en" << QStringList{"1.16064", "0.861594", "50"}
-            << "Paid amount in USD -  43.08 € / USD: Actual Exchange Rate for 1 € = 1.16064";
-        QTest::newRow("en: no amount") << "en" << QStringList{"1.16064", "0.861594", ""}
-                                       << "Paid amount in USD / USD: Actual Exchange Rate for 1 € = 1.16064";
-        QTest::newRow("nl: 46,80 at ,8 is not a hundredfold")
-            << "nl" << QStringList{"1,25", ",8", "46,80"}
-            << "Betaald bedrag in USD -  37.44 € / USD: Huidige Wisselkoers voor 1 € = 1,25";
-        QTest::newRow("en: an unreadable factor leaves out the value")
-            << "en" << QStringList{"1.16064", "", "50"}
-            << "Paid amount in USD / USD: Actual Exchange Rate for 1 € = 1.16064";
-    }
-
-    void foreignCurrencyTooltips()
-    {
-        QFETCH(QString, locale);
-        QFETCH(QStringList, stored);
-        QFETCH(QString, tooltips);
-        TestSupport::Environment env(locale, locale == u"nl" ? 2 : 0);
-        storeUsd(env, stored[0], stored[1]);
-        Form1 form;
-        form.show();
         QTest::keyClicks(form.Text1[3], stored[2] + "0");
         QTest::keyClick(form.Text1[3], Qt::Key_Backspace);
-        const QString amountTip = tooltips.section(" / ", 0, 0);
-        QCOMPARE(shown(form, "Text1_3?") + " / " + shown(form, "Label1_7?"), amountTip + " / " + amountTip);
+        const QString amountTip = shown.section(" / ", 1, 1);
+        QCOMPARE(::shown(form, "Text1_3?") + " / " + ::shown(form, "Label1_7?"), amountTip + " / " + amountTip);
         form.Text1[3]->setToolTip(QString());
         form.Form_Activate();
-        QCOMPARE(shown(form, "Text1_3?") + " / " + shown(form, "Command9?"), tooltips);
-        QCOMPARE(shown(form, "Label2?"), shown(form, "Command9?"));
-        QCOMPARE(form.CurRate, Mixed(stored[0]));
-        QCOMPARE(form.CurRateBis, Mixed(stored[1]));
+        QCOMPARE(QStringList({form.CurDevName, ::shown(form, "Text1_3?"), ::shown(form, "Command9?")}).join(" / "),
+                 shown);
+        QCOMPARE(::shown(form, "Label2?"), ::shown(form, "Command9?"));
+        QCOMPARE(form.Label2->text(), curDev == u"2" ? QString("USD") : QString("Euro"));
+        QCOMPARE(form.Timer1.isActive(), curDev == u"2");
+        QCOMPARE(env.store().keyCount(u"Anna") + env.store().keyCount(u"Devises"), keys);
+        if (curDev == u"2")
+            QVERIFY(form.CurRate == Mixed(stored[0]) && form.CurRateBis == Mixed(stored[1]));
+        else
+            QVERIFY(form.CurRate == Mixed(1) && form.CurRateBis == Mixed(1) && env.messages.shown.empty());
     }
 
     void foreignCurrencyBlinksAndWarns()
     {
         TestSupport::Environment env("fr", 1);
-        storeUsd(env, "1,16064", ",861594");
+        env.put("Anna", "CurDev", "2");
+        env.put("Devises", "Dev2", "USD");
+        env.put("Devises", "TauxBis2", ",861594");
         Form1 form;
         form.show();
         QCOMPARE(form.Label2->text() + " / " + form.CurDevName, QString("USD / USD"));

@@ -4,9 +4,8 @@
 #include "frame/Conversions.h"
 #include "frame/Module1.h"
 #include "frame/Platform.h"
+#include "frame/Titles.h"
 #include "ui_Form6.h"
-
-#include "Version.h"
 
 #include <QLabel>
 #include <QShowEvent>
@@ -71,9 +70,7 @@ void Form6::showEvent(QShowEvent* event)
 
 void Form6::Form_Activate()
 {
-    setWindowTitle(QStringLiteral("Tankometer - ") + Module1::CurUser + QStringLiteral(" - v") +
-                   QString::number(Version::Major) + u'.' + QString::number(Version::Minor) + u'.' +
-                   QString::number(Version::Revision));
+    setWindowTitle(UserWindowTitle(Module1::CurUser));
     QDate date = DateFromText(m_mainDate->text());
     // The label may hold a date of another locale (changed since the last
     // run): start from today and leave the label alone until a click.

@@ -6,9 +6,8 @@
 #include "frame/Platform.h"
 #include "frame/SettingsStore.h"
 #include "frame/StringTable.h"
+#include "frame/Titles.h"
 #include "ui_Form7.h"
-
-#include "Version.h"
 
 #include <QShowEvent>
 
@@ -53,9 +52,7 @@ void Form7::showEvent(QShowEvent* event)
 
 void Form7::Form_Activate()
 {
-    setWindowTitle(QStringLiteral("Tankometer - ") + Module1::CurUser + QStringLiteral(" - v") +
-                   QString::number(Version::Major) + u'.' + QString::number(Version::Minor) + u'.' +
-                   QString::number(Version::Revision));
+    setWindowTitle(UserWindowTitle(Module1::CurUser));
 
     QPalette background = ui->Text3->palette();
     background.setColor(QPalette::Base, palette().color(QPalette::Window));

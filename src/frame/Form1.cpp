@@ -1,4 +1,5 @@
 #include "frame/Form1.h"
+#include "frame/Titles.h"
 
 #include "accessories/Form4.h"
 #include "accessories/Form6.h"
@@ -15,8 +16,6 @@
 #include "records/Form2.h"
 #include "ui_Form1.h"
 #include "users/StartUp.h"
-
-#include "Version.h"
 
 #include <QCloseEvent>
 #include <QKeyEvent>
@@ -116,9 +115,7 @@ void Form1::closeEvent(QCloseEvent* event)
 
 void Form1::Form_Activate()
 {
-    setWindowTitle(QStringLiteral("Tankometer - ") + Module1::CurUser + QStringLiteral(" - v") +
-                   LocaleText(Version::Major) + u'.' + LocaleText(Version::Minor) + u'.' +
-                   LocaleText(Version::Revision));
+    setWindowTitle(UserWindowTitle(Module1::CurUser));
     SelLang();
     MoyTot = 0;
     CalcKms();
@@ -224,15 +221,15 @@ void Form1::Command2_Click()
     SettingsStore* store = SettingsStore::current();
     if (!store)
         return;
-    const FillUpEntry entry{Module1::CurUser, Label1[8]->text(), values.Conso, Text1[3]->text(), CurDevName,
-                            CurRateBis};
+    const FillUpEntry entry{Module1::CurUser, Label1[8]->text(), values.Conso,
+                            Text1[3]->text(), CurDevName,        CurRateBis};
     const auto writes = FillUpWrites(entry);
     if (!writes)
         return;
     if (!store->saveAll(*writes)) {
         // Never lose a fill-up silently: the fields keep it for another try.
-        Platform::services().messages->show(this, LocalizedText(285) + u'\n' + store->lastError(),
-                                            Platform::Critical, windowTitle());
+        Platform::services().messages->show(this, LocalizedText(285) + u'\n' + store->lastError(), Platform::Critical,
+                                            windowTitle());
         return;
     }
     for (QLineEdit* field : Text1)

@@ -6,10 +6,9 @@
 #include "frame/Module1.h"
 #include "frame/SettingsStore.h"
 #include "frame/StringTable.h"
+#include "frame/Titles.h"
 #include "records/Report.h"
 #include "ui_Form2.h"
-
-#include "Version.h"
 
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -59,9 +58,7 @@ void Form2::resizeEvent(QResizeEvent* event)
 
 void Form2::Form_Activate()
 {
-    setWindowTitle(QStringLiteral("Tankometer - ") + Module1::CurUser + QStringLiteral(" - v") +
-                   LocaleText(Version::Major) + u'.' + LocaleText(Version::Minor) + u'.' +
-                   LocaleText(Version::Revision));
+    setWindowTitle(UserWindowTitle(Module1::CurUser));
     Command1->setText(LocalizedText(110));
     Command1->setToolTip(LocalizedText(113));
     // Nothing captions the report; it is what the main window's averages button shows.

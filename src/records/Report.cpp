@@ -2,8 +2,7 @@
 
 #include "frame/Conversions.h"
 #include "frame/StringTable.h"
-
-#include "Version.h"
+#include "frame/Titles.h"
 
 #include <algorithm>
 
@@ -80,8 +79,7 @@ QString averageUnit(double average)
 
 QString versionText()
 {
-    return QStringLiteral("Version ") + LocaleText(Version::Major) + u'.' + LocaleText(Version::Minor) + u'.' +
-           LocaleText(Version::Revision);
+    return QStringLiteral("Version ") + ProgramVersion();
 }
 } // namespace
 

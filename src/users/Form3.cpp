@@ -6,11 +6,10 @@
 #include "frame/Conversions.h"
 #include "frame/Module1.h"
 #include "frame/StringTable.h"
+#include "frame/Titles.h"
 #include "ui_Form3.h"
 #include "users/StartUp.h"
 #include "users/UserList.h"
-
-#include "Version.h"
 
 #include <QAbstractItemView>
 #include <QCloseEvent>
@@ -90,8 +89,7 @@ void Form3::closeEvent(QCloseEvent* event)
 
 void Form3::Form_Activate()
 {
-    setWindowTitle(QStringLiteral("Tankometer - v") + LocaleText(Version::Major) + u'.' + LocaleText(Version::Minor) +
-                   u'.' + LocaleText(Version::Revision));
+    setWindowTitle(QStringLiteral("Tankometer - v") + ProgramVersion());
     Combo1->clear();
     Combo1->clearEditText();
     Combo2->clear();

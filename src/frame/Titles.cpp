@@ -1,0 +1,15 @@
+#include "frame/Titles.h"
+
+#include "frame/Conversions.h"
+
+#include "Version.h"
+
+QString ProgramVersion()
+{
+    return LocaleText(Version::Major) + u'.' + LocaleText(Version::Minor) + u'.' + LocaleText(Version::Revision);
+}
+
+QString UserWindowTitle(const QString& user)
+{
+    return QStringLiteral("Tankometer - ") + user + QStringLiteral(" - v") + ProgramVersion();
+}

@@ -62,8 +62,8 @@ double qsettingsAverage(QSettings& settings)
     double sum = 0;
     int count = 0;
     for (int i = 1; i <= n; ++i) {
-        const std::optional<double> v =
-            tryLocaleNumber(settings.value(QStringLiteral("Tanko") + QString::number(i), QStringLiteral("0")).toString());
+        const std::optional<double> v = tryLocaleNumber(
+            settings.value(QStringLiteral("Tanko") + QString::number(i), QStringLiteral("0")).toString());
         if (v && *v != 0) {
             sum += *v;
             ++count;

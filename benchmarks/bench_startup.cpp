@@ -4,10 +4,10 @@
 // program does, over a store in a temporary data folder.
 #include "frame/Appearance.h"
 #include "frame/Backup.h"
+#include "frame/Form1.h"
 #include "frame/SettingsStore.h"
 #include "users/Form3.h"
 #include "users/StartUp.h"
-#include "frame/Form1.h"
 
 #include <QApplication>
 #include <QDateTime>
@@ -17,7 +17,6 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
-
 
 #include <algorithm>
 #include <cstdio>

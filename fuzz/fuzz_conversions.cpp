@@ -16,12 +16,12 @@ const LocaleInfo& localeFor(uint8_t selector)
     return locales[selector % 3];
 }
 
-#define check(condition)                                                                                          \
-    do {                                                                                                           \
-        if (!(condition)) {                                                                                        \
-            std::fprintf(stderr, "failed: %s for %.17g\n", #condition, number);                                   \
-            __builtin_trap();                                                                                      \
-        }                                                                                                          \
+#define check(condition)                                                                                               \
+    do {                                                                                                               \
+        if (!(condition)) {                                                                                            \
+            std::fprintf(stderr, "failed: %s for %.17g\n", #condition, number);                                        \
+            __builtin_trap();                                                                                          \
+        }                                                                                                              \
     } while (false)
 
 void roundTrips(double number, const LocaleInfo& locale)
@@ -34,7 +34,8 @@ void roundTrips(double number, const LocaleInfo& locale)
     FormatPattern(number, u"##.########", locale);
     const std::optional<double> back = tryLocaleNumber(LocaleText(number, locale), locale);
     check(back.has_value());
-    check(*back == 0 ? number == 0 || std::fabs(number) < 1e-300 : std::fabs(*back - number) <= std::fabs(number) * 1e-13);
+    check(*back == 0 ? number == 0 || std::fabs(number) < 1e-300
+                     : std::fabs(*back - number) <= std::fabs(number) * 1e-13);
     StrNumber(number);
 }
 } // namespace

@@ -132,11 +132,14 @@ void shootReports(const QString& out, std::span<const Language> languages)
             {Module1::CurUser, QStringLiteral("TotEntry"), LocaleText(std::size(fillUps))}};
         for (size_t i = 0; i < std::size(fillUps); ++i) {
             const QString n = QString::number(i + 1);
-            writes.push_back({Module1::CurUser, QStringLiteral("Date") + n, FormatPattern(fillUps[i].date, u"dd mmmm yyyy")});
-            writes.push_back({Module1::CurUser, QStringLiteral("Tanko") + n, FormatPattern(fillUps[i].conso, u"00.00")});
+            writes.push_back(
+                {Module1::CurUser, QStringLiteral("Date") + n, FormatPattern(fillUps[i].date, u"dd mmmm yyyy")});
+            writes.push_back(
+                {Module1::CurUser, QStringLiteral("Tanko") + n, FormatPattern(fillUps[i].conso, u"00.00")});
             writes.push_back({Module1::CurUser, QStringLiteral("Pay") + n, LocaleText(fillUps[i].pay)});
             if (*fillUps[i].payCom)
-                writes.push_back({Module1::CurUser, QStringLiteral("PayCom") + n, QString::fromUtf8(fillUps[i].payCom)});
+                writes.push_back(
+                    {Module1::CurUser, QStringLiteral("PayCom") + n, QString::fromUtf8(fillUps[i].payCom)});
         }
         store.saveAll(writes);
 

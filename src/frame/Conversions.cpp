@@ -308,8 +308,8 @@ QString FormatPattern(double number, QStringView pattern, const LocaleInfo& loca
     }
     std::string intPart = digits.substr(0, digits.size() - maxFrac);
     std::string fracPart = digits.substr(digits.size() - maxFrac);
-    const bool zero = intPart.find_first_not_of('0') == std::string::npos &&
-                      fracPart.find_first_not_of('0') == std::string::npos;
+    const bool zero =
+        intPart.find_first_not_of('0') == std::string::npos && fracPart.find_first_not_of('0') == std::string::npos;
     const auto firstNonZero = intPart.find_first_not_of('0');
     intPart = firstNonZero == std::string::npos ? std::string() : intPart.substr(firstNonZero);
     if (int(intPart.size()) < minInt)

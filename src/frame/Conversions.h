@@ -23,7 +23,12 @@
 class VbError : public std::runtime_error
 {
 public:
-    enum Number { Overflow = 6, DivisionByZero = 11, TypeMismatch = 13 };
+    enum Number
+    {
+        Overflow = 6,
+        DivisionByZero = 11,
+        TypeMismatch = 13
+    };
     explicit VbError(Number number);
     Number number() const { return m_number; }
 

@@ -13,7 +13,12 @@ namespace Platform
 {
 // Message box styles: an OK button with a critical, exclamation or
 // information icon.
-enum MessageStyle { Critical = 16, Exclamation = 48, Information = 64 };
+enum MessageStyle
+{
+    Critical = 16,
+    Exclamation = 48,
+    Information = 64
+};
 
 class MessageBoxes
 {

@@ -61,11 +61,13 @@ struct FoldedEqual
     }
     bool operator()(const QString& a, QStringView b) const noexcept { return (*this)(QStringView(a), b); }
     bool operator()(QStringView a, const QString& b) const noexcept { return (*this)(a, QStringView(b)); }
-    bool operator()(const QString& a, const QString& b) const noexcept { return (*this)(QStringView(a), QStringView(b)); }
+    bool operator()(const QString& a, const QString& b) const noexcept
+    {
+        return (*this)(QStringView(a), QStringView(b));
+    }
 };
 
-template <typename Value>
-using FoldedMap = std::unordered_map<QString, Value, FoldedHash, FoldedEqual>;
+template <typename Value> using FoldedMap = std::unordered_map<QString, Value, FoldedHash, FoldedEqual>;
 
 struct Section
 {
@@ -102,8 +104,7 @@ std::optional<size_t> keyNumber(QStringView prefix, QStringView key)
     return n;
 }
 
-void Section::index(std::vector<const QString*>& byNumber, QStringView prefix, const QString& key,
-                    const QString* value)
+void Section::index(std::vector<const QString*>& byNumber, QStringView prefix, const QString& key, const QString* value)
 {
     const std::optional<size_t> n = keyNumber(prefix, key);
     if (!n || *n >= numberLimit())
@@ -118,8 +119,7 @@ QString folded(QStringView name)
     return isAscii(name) ? name.toString().toLower() : name.toString().toCaseFolded();
 }
 
-template <typename Value>
-auto findFolded(FoldedMap<Value>& map, QStringView name)
+template <typename Value> auto findFolded(FoldedMap<Value>& map, QStringView name)
 {
     if (isAscii(name))
         return map.find(name);
@@ -262,8 +262,9 @@ bool SettingsStore::open()
         return false;
     }
     if (!d->readOnly) {
-        const char* upsert = "INSERT INTO settings(section, key, value, section_fold, key_fold) VALUES(?1, ?2, ?3, ?4, ?5)"
-                             " ON CONFLICT(section_fold, key_fold) DO UPDATE SET value = excluded.value";
+        const char* upsert =
+            "INSERT INTO settings(section, key, value, section_fold, key_fold) VALUES(?1, ?2, ?3, ?4, ?5)"
+            " ON CONFLICT(section_fold, key_fold) DO UPDATE SET value = excluded.value";
         if (sqlite3_prepare_v2(d->db, upsert, -1, &d->upsert, nullptr) != SQLITE_OK)
             return d->fail(d->sqliteError());
     }

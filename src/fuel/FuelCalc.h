@@ -26,7 +26,7 @@ struct CaptionOutcome
 {
     std::optional<QString> caption; // nullopt: the caption keeps its text
     bool saveEnabled = false;
-    bool failed = false;            // the error handler ran: saving is disabled
+    bool failed = false; // the error handler ran: saving is disabled
 };
 
 // An empty field is 0; anything else must be a number in the user's notation.

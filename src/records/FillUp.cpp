@@ -68,7 +68,8 @@ TotalAverage ComputeTotalAverage(const SettingsStore& store, const QString& user
     if (avg == 0)
         result.text = LocalizedText(192);
     else if (avg >= 1)
-        result.text = FormatPattern(avg, u"00.00") + u' ' + LocalizedText(avg == 1 ? 195 : 198) + QStringLiteral(" / 100 Kms");
+        result.text =
+            FormatPattern(avg, u"00.00") + u' ' + LocalizedText(avg == 1 ? 195 : 198) + QStringLiteral(" / 100 Kms");
     else
         result.text = LocaleText(avg);
     return result;

@@ -70,7 +70,8 @@ fuzz: fuzz-build
 # A short pass for CI: the committed corpus, then a bounded number of mutations.
 fuzz-ci: fuzz-build
 	@build-fuzz/fuzz_conversions -runs=0 fuzz/corpus/*
-	@build-fuzz/fuzz_conversions -runs=200000 -max_len=512 -seed=1 fuzz/corpus
+	@rm -rf build-fuzz/ci-corpus && mkdir -p build-fuzz/ci-corpus
+	@build-fuzz/fuzz_conversions -runs=200000 -max_len=512 -seed=1 build-fuzz/ci-corpus fuzz/corpus
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i

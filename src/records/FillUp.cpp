@@ -38,19 +38,23 @@ std::optional<std::vector<SettingsStore::Write>> FillUpWrites(const FillUpEntry&
     }
 }
 
+qint64 StoredRecordCount(const SettingsStore& store, const QString& user)
+{
+    const QString* stored = store.find(user, u"TotEntry");
+    if (!stored)
+        return 0;
+    try {
+        return std::max<qint64>(LocaleWholeNumber(*stored), 0);
+    } catch (const VbError&) {
+        return 0;
+    }
+}
+
 TotalAverage ComputeTotalAverage(const SettingsStore& store, const QString& user)
 {
     TotalAverage result;
-    qint64 n = 0;
-    if (const QString* stored = store.find(user, u"TotEntry")) {
-        try {
-            n = LocaleWholeNumber(*stored);
-        } catch (const VbError&) {
-            n = 0;
-        }
-    }
     // A count edited by hand beyond the records there are reads no further.
-    n = std::min<qint64>(n, store.numberedEnd(user, u"Tanko") - 1);
+    const qint64 n = std::min<qint64>(StoredRecordCount(store, user), store.numberedEnd(user, u"Tanko") - 1);
     double sum = 0;
     int count = 0;
     for (qint64 i = 1; i <= n; ++i) {

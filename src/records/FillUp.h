@@ -25,6 +25,10 @@ struct FillUpEntry
 // (an unreadable count, an amount or factor that cannot be read).
 std::optional<std::vector<SettingsStore::Write>> FillUpWrites(const FillUpEntry& entry);
 
+// The user's record count as stored; 0 when it is absent, unreadable, negative
+// or beyond 32 bits.
+qint64 StoredRecordCount(const SettingsStore& store, const QString& user);
+
 // Total average of the status bar.
 struct TotalAverage
 {

@@ -1,5 +1,7 @@
 #include "records/Report.h"
 
+#include "records/FillUp.h"
+
 #include "frame/Conversions.h"
 #include "frame/StringTable.h"
 #include "frame/Titles.h"
@@ -27,18 +29,11 @@ public:
 
     qint64 count() const
     {
-        const QString* stored = m_store ? m_store->find(m_user, u"TotEntry") : nullptr;
-        if (!stored)
+        if (!m_store)
             return 0;
-        qint64 n = 0;
-        try {
-            n = LocaleWholeNumber(*stored);
-        } catch (const VbError&) {
-            return 0;
-        }
         // Each record has keys of its own, so a count edited by hand beyond
         // the keys of the section reads no further than they go.
-        return std::clamp<qint64>(n, 0, m_store->keyCount(m_user));
+        return std::min<qint64>(StoredRecordCount(*m_store, m_user), m_store->keyCount(m_user));
     }
 
 private:

@@ -1,15 +1,19 @@
 # Two commands set everything up on a fresh Debian 12 machine:
 #   make run   - install what is missing, build, start Tankometer
 #   make test  - the same set-up, build, run every test headless
-.PHONY: run test deps configure build bench screenshots format asan fuzz fuzz-ci clean
+.PHONY: run test slow-checks a11y faults deps configure build bench screenshots format asan fuzz fuzz-ci clean
 
 BUILD ?= build
 BUILD_TYPE ?= Release
 JOBS ?= $(shell nproc)
-PACKAGES := cmake ninja-build g++ qt6-base-dev qt6-base-dev-tools qt6-svg-dev libsqlite3-dev \
-            fonts-dejavu-core fonts-liberation2
+PACKAGES := cmake ninja-build g++ qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-charts-dev libsqlite3-dev \
+            fonts-dejavu-core fonts-liberation2 python3
 # The .deb (dpkg-shlibdeps, file) and the cross compile of the Windows-only sources.
 PACKAGES += dpkg-dev file g++-mingw-w64-x86-64-win32
+# The accessibility check: a virtual X server, a D-Bus session, the AT-SPI
+# registry and its Python bindings, through which it reads the windows as a
+# screen reader does.
+PACKAGES += xvfb dbus-daemon at-spi2-core python3-pyatspi
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
 deps:
@@ -35,7 +39,21 @@ run: build
 	@$(BUILD)/tankometer
 
 test: build
-	@cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+	@cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS) -LE slow
+
+# Long checks no fault of the program's logic can make fail (the .deb, the
+# Windows sources under MinGW); CI runs them as a step of their own.
+slow-checks: build
+	@cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS) -L slow
+
+# Every window by keyboard and through AT-SPI, as a screen reader meets it
+# (also part of `make test`).
+a11y: build
+	@cd $(BUILD) && ctest --output-on-failure -L a11y
+
+# Does a one-line mistake in the rules that matter make a test fail? (tools/faults.txt)
+faults: deps
+	@python3 tools/faults.py build-faults
 
 # A .deb of the program in $(BUILD)/; install it with: sudo apt install ./$(BUILD)/tankometer_*.deb
 .PHONY: package
@@ -77,4 +95,4 @@ format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
-	@rm -rf build build-asan build-fuzz
+	@rm -rf build build-asan build-fuzz build-faults

@@ -2,13 +2,16 @@
 // already stored: one keystroke in the amount field (recalculation, tooltips
 // and the total average over every record) and one save, durable on return.
 // The same work over a QSettings INI file shows what the obvious store costs.
-#include "frame/Appearance.h"
-#include "frame/Conversions.h"
-#include "frame/Form1.h"
-#include "frame/Module1.h"
-#include "frame/SettingsStore.h"
-#include "records/FillUp.h"
+#include "core/frame/Conversions.h"
+#include "core/frame/Module1.h"
+#include "core/frame/SettingsStore.h"
+#include "core/records/FillUp.h"
+#include "gui/base/Appearance.h"
+#include "gui/frame/Form1.h"
 
+#include "core/frame/Platform.h"
+#include "core/platform/SystemServices.h"
+#include "gui/platform/DesktopServices.h"
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QLineEdit>
@@ -78,7 +81,9 @@ int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
     installProgramFont();
-    setUserLocale(LocaleInfo::english());
+    Platform::installSystemServices();
+    Platform::installDesktopServices();
+    Platform::services().locale = LocaleInfo::english();
     Module1::CurUser = QStringLiteral("Anna");
 
     std::printf("%-10s %14s %14s %8s %12s %14s %8s %12s\n", "records", "keystroke ms", "QSettings ms", "ratio",
@@ -100,7 +105,8 @@ int main(int argc, char* argv[])
 
         const double save = medianMs(runs, [&](int) {
             const auto writes = FillUpWrites({Module1::CurUser, QStringLiteral("05 December 2026"), Mixed("06.15"),
-                                              QStringLiteral("60"), QStringLiteral("Euro"), 1});
+                                              QStringLiteral("60"), QStringLiteral("Euro"), 1},
+                                             store);
             store.saveAll(*writes);
         });
         std::vector<double> presses;

@@ -1,21 +1,25 @@
 // Time to open the averages report from the main window's button until the
 // formatted text is on screen, for 1,000 and 10,000 stored fill-ups; and, of
 // that, the time to build the text and to put it into the box.
-#include "frame/Appearance.h"
-#include "frame/Conversions.h"
-#include "frame/Form1.h"
-#include "frame/LocaleInfo.h"
-#include "frame/Module1.h"
-#include "frame/SettingsStore.h"
-#include "records/Form2.h"
-#include "records/Report.h"
+#include "BenchSupport.h"
+#include "core/frame/Conversions.h"
+#include "core/frame/LocaleInfo.h"
+#include "core/frame/Module1.h"
+#include "core/frame/SettingsStore.h"
+#include "core/records/Report.h"
+#include "gui/base/Appearance.h"
+#include "gui/frame/Form1.h"
+#include "gui/records/Form2.h"
 
+#include "core/frame/Platform.h"
+#include "core/platform/SystemServices.h"
+#include "gui/platform/DesktopServices.h"
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTextEdit>
 #include <QTimer>
 
 #include <algorithm>
@@ -39,12 +43,6 @@ void fillStore(SettingsStore& store, const QString& user, int count)
     }
     if (!store.saveAll(writes))
         qFatal("bench store: %s", qPrintable(store.lastError()));
-}
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
 }
 
 double millisecondsOf(const std::function<void()>& work)
@@ -81,7 +79,9 @@ int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
     installProgramFont();
-    setUserLocale(LocaleInfo::english());
+    Platform::installSystemServices();
+    Platform::installDesktopServices();
+    Platform::services().locale = LocaleInfo::english();
     Module1::LangOfs = 0;
     Module1::CurUser = QStringLiteral("Bench");
 
@@ -107,11 +107,11 @@ int main(int argc, char* argv[])
             open.push_back(openReport(form1, button));
             Report report;
             build.push_back(millisecondsOf([&] { report = BuildReport(&store, Module1::CurUser); }));
-            QTextEdit box;
+            QPlainTextEdit box;
             show.push_back(millisecondsOf([&] { ShowReport(&box, report); }));
         }
         std::printf("  N = %5d: open %7.2f ms  (build text %6.2f ms, fill and style box %6.2f ms)  %d runs\n", count,
-                    median(open), median(build), median(show), runs);
+                    Bench::median(open), Bench::median(build), Bench::median(show), runs);
         SettingsStore::setCurrent(nullptr);
     }
     return 0;

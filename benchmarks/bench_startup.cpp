@@ -2,21 +2,27 @@
 // on screen, from its OK to the main window showing the total average, and
 // the peak memory. Each run is a fresh process that starts the way the
 // program does, over a store in a temporary data folder.
-#include "frame/Appearance.h"
-#include "frame/Backup.h"
-#include "frame/Form1.h"
-#include "frame/SettingsStore.h"
-#include "users/Form3.h"
-#include "users/StartUp.h"
+#include "BenchSupport.h"
+#include "core/frame/Backup.h"
+#include "core/frame/SettingsStore.h"
+#include "core/platform/SystemServices.h"
+#include "gui/base/Appearance.h"
+#include "gui/frame/Form1.h"
+#include "gui/frame/StartUp.h"
+#include "gui/platform/DesktopServices.h"
+#include "gui/users/Form3.h"
 
 #include <QApplication>
 #include <QDateTime>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+
 
 #include <algorithm>
 #include <cstdio>
@@ -37,7 +43,9 @@ int child()
     int argc = 1;
     char name[] = "bench_startup";
     char* argv[] = {name, nullptr};
+    Platform::installSystemServices();
     QApplication app(argc, argv);
+    Platform::installDesktopServices();
     QApplication::setApplicationName(QStringLiteral("Tanko"));
     installProgramFont();
     SettingsStore store(SettingsStore::defaultPath());
@@ -69,22 +77,23 @@ int child()
     return 0;
 }
 
-void fill(const QString& dataHome, int records)
+// The store of a user with `records` fill-ups, made once per size beside
+// the benchmark in one transaction and copied for each measurement.
+QString filled(int records)
 {
-    SettingsStore store(dataHome + QStringLiteral("/Tanko/tanko.db"));
-    store.open();
-    std::vector<SettingsStore::Write> writes{{"Option", "TotUsers", "1"},
-                                             {"Option", "User1", "Anna"},
-                                             {"Option", "LastUser", "Anna"},
-                                             {"Anna", "Lang", "0"},
-                                             {"Anna", "TotEntry", QString::number(records)}};
-    for (int n = 1; n <= records; ++n) {
-        const QString k = QString::number(n);
-        writes.push_back({"Anna", QStringLiteral("Date") + k, QStringLiteral("05 December 2026")});
-        writes.push_back({"Anna", QStringLiteral("Tanko") + k, QStringLiteral("06.%1").arg(10 + n % 80)});
-        writes.push_back({"Anna", QStringLiteral("Pay") + k, QStringLiteral("60")});
-    }
-    store.saveAll(writes);
+    return Bench::storeMadeOnce(
+        QStringLiteral("bench-store-%1.db").arg(records),
+        {{"Option", "TotUsers", "1"},
+         {"Option", "User1", "Anna"},
+         {"Option", "LastUser", "Anna"},
+         {"Anna", "Lang", "0"},
+         {"Anna", "TotEntry", QString::number(records)}},
+        QStringLiteral(
+            "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < %1),"
+            " record(prefix, value) AS (VALUES('Date', '05 December 2026'), ('Tanko', NULL), ('Pay', '60'))"
+            " INSERT INTO settings SELECT 'Anna', prefix || i, coalesce(value, printf('06.%02d', 10 + i % 80)),"
+            " 'anna', lower(prefix) || i FROM n, record WHERE %1 > 0"),
+        records);
 }
 } // namespace
 
@@ -93,13 +102,21 @@ int main(int argc, char* argv[])
     if (qEnvironmentVariableIsSet("TANKO_BENCH_CHILD"))
         return child();
     QCoreApplication app(argc, argv);
-    std::printf("%-10s %16s %16s %14s\n", "records", "user window ms", "main window ms", "peak memory MB");
-    for (int records : {0, 100000}) {
+    std::printf("%-10s %10s %16s %16s %16s %12s\n", "records", "store MB", "user window ms", "main window ms",
+                "peak memory MB", "copies");
+    for (int records : {0, 100000, 1000000}) {
+        const QString source = filled(records);
+        if (source.isEmpty()) {
+            std::printf("cannot make the store of %d records\n", records);
+            return 1;
+        }
         QTemporaryDir dir;
-        fill(dir.path(), records);
+        QDir().mkpath(dir.filePath(QStringLiteral("Tanko")));
+        QFile::copy(source, dir.filePath(QStringLiteral("Tanko/tanko.db")));
         std::vector<double> toUser, toMain;
         long memory = 0;
         QString average;
+        QStringList copies;
         for (int run = 0; run < 5; ++run) {
             QProcess process;
             QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -109,7 +126,7 @@ int main(int argc, char* argv[])
             process.setProcessEnvironment(environment);
             const qint64 start = nowNs();
             process.start(QCoreApplication::applicationFilePath(), {});
-            process.waitForFinished(60000);
+            process.waitForFinished(300000);
             const QStringList fields = QString::fromUtf8(process.readAllStandardOutput()).trimmed().split(u' ');
             if (process.exitCode() != 0 || fields.size() < 3) {
                 std::printf("run failed (%d)\n", process.exitCode());
@@ -119,12 +136,18 @@ int main(int argc, char* argv[])
             toMain.push_back((fields[1].toLongLong() - fields[0].toLongLong()) / 1e6);
             memory = std::max(memory, fields[2].toLong());
             average = fields.mid(3).join(u' ');
+            copies << QString::number(QDir(dir.filePath(QStringLiteral("Tanko/backups")))
+                                          .entryList({QStringLiteral("*.db")}, QDir::Files)
+                                          .size());
         }
         std::sort(toUser.begin(), toUser.end());
         std::sort(toMain.begin(), toMain.end());
-        std::printf("%-10d %16.1f %16.1f %14.1f   (%s)\n", records, toUser[2], toMain[2], memory / 1024.0,
-                    qPrintable(average));
+        std::printf("%-10d %10.1f %16.1f %16.1f %16.1f %12s   (%s)\n", records, QFileInfo(source).size() / 1048576.0,
+                    toUser[2], toMain[2], memory / 1024.0, qPrintable(copies.join(u',')), qPrintable(average));
+        std::fflush(stdout);
     }
-    std::printf("median of 5 fresh processes; the first of them also declares the file type.\n");
+    std::printf(
+        "median of 5 fresh processes over one store; the first also declares the file type and makes the\n"
+        "first backup copy. copies: the backups there are after each run; a start without changes makes none.\n");
     return 0;
 }

@@ -1,7 +1,8 @@
 // Any text a user can type or paste, under each of the three locales, through
-// every conversion: nothing may crash, and what the program writes in the
-// user's notation must read back.
-#include "frame/Conversions.h"
+// every conversion: nothing may crash, a number in the user's notation keeps
+// its grouping separators where they belong, and what the program writes under
+// one locale reads back under every other.
+#include "core/frame/Conversions.h"
 
 #include <cmath>
 #include <cstdint>
@@ -24,6 +25,35 @@ const LocaleInfo& localeFor(uint8_t selector)
         }                                                                                                              \
     } while (false)
 
+bool isDigit(QChar c)
+{
+    return c >= u'0' && c <= u'9';
+}
+
+// The grouping rule, checked apart from the reader: a grouping separator only
+// in the integer part, after a digit and before exactly three digits.
+bool groupsWhereTheyBelong(QStringView text, const LocaleInfo& locale)
+{
+    text = text.trimmed();
+    const qsizetype integerEnd = [&] {
+        for (qsizetype i = 0; i < text.size(); ++i)
+            if (text[i] == locale.decimalSeparator || text[i] == u'e' || text[i] == u'E')
+                return i;
+        return text.size();
+    }();
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] == locale.decimalSeparator || !locale.isGroupSeparator(text[i]))
+            continue;
+        if (i >= integerEnd || i == 0 || !isDigit(text[i - 1]) || i + 3 >= integerEnd)
+            return false;
+        if (!isDigit(text[i + 1]) || !isDigit(text[i + 2]) || !isDigit(text[i + 3]))
+            return false;
+        if (i + 4 < integerEnd && isDigit(text[i + 4]))
+            return false;
+    }
+    return true;
+}
+
 void roundTrips(double number, const LocaleInfo& locale)
 {
     // Written with 15 digits, the largest doubles round beyond the range.
@@ -33,10 +63,18 @@ void roundTrips(double number, const LocaleInfo& locale)
     for (const char16_t* pattern : {u"00.00", u"00.000"})
         check(tryLocaleNumber(FormatPattern(number, pattern, locale), locale).has_value());
     FormatPattern(number, u"##.########", locale);
-    const std::optional<double> back = tryLocaleNumber(LocaleText(number, locale), locale);
+    const QString written = LocaleText(number, locale);
+    const std::optional<double> back = tryLocaleNumber(written, locale);
     check(back.has_value());
     check(*back == 0 ? number == 0 || std::fabs(number) < 1e-300
                      : std::fabs(*back - number) <= std::fabs(number) * 1e-13);
+    // A stored number reads the same under every locale.
+    for (uint8_t other = 0; other < 3; ++other) {
+        const std::optional<double> stored = StoredNumber(written, localeFor(other));
+        check(stored.has_value() && *stored == *back);
+        const QString pattern = FormatPattern(number, u"00.00", locale);
+        check(StoredNumber(pattern, localeFor(other)) == tryLocaleNumber(pattern, locale));
+    }
     StrNumber(number);
 }
 } // namespace
@@ -49,15 +87,29 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const QString text = QString::fromUtf8(reinterpret_cast<const char*>(data + 1), qsizetype(size - 1));
 
     roundTrips(ValText(text), locale);
-    if (const std::optional<double> number = tryLocaleNumber(text, locale))
-        roundTrips(*number, locale);
+    if (const std::optional<double> read = tryLocaleNumber(text, locale)) {
+        const double number = *read;
+        check(std::isfinite(number) && groupsWhereTheyBelong(text, locale));
+        roundTrips(number, locale);
+    }
+    if (const std::optional<double> read = StoredNumber(text, locale)) {
+        const double number = *read;
+        check(std::isfinite(number));
+    }
     try {
         LocaleWholeNumber(text, locale);
     } catch (const VbError&) {
     }
+    for (const QString& factor : {QStringLiteral("0.8"), QStringLiteral(",8615936"), QStringLiteral("1e300")}) {
+        try {
+            const double number = EuroValue(text, Mixed(factor), locale);
+            check(std::isfinite(number));
+        } catch (const VbError&) {
+        }
+    }
     try {
-        EuroValue(text, Mixed(QStringLiteral("0.8")), locale);
-        EuroValue(QStringLiteral("46.80"), Mixed(text), locale);
+        const double number = EuroValue(QStringLiteral("46.80"), Mixed(text), locale);
+        check(std::isfinite(number));
     } catch (const VbError&) {
     }
     FormatPattern(Mixed(text), u"00.00", locale);

@@ -1,40 +1,67 @@
-#include "frame/Appearance.h"
-#include "frame/Backup.h"
-#include "frame/Platform.h"
-#include "frame/SettingsStore.h"
-#include "users/SingleInstance.h"
-#include "users/StartUp.h"
+#include "core/filetype/CommandLine.h"
+#include "core/frame/Backup.h"
+#include "core/frame/Platform.h"
+#include "core/frame/SettingsStore.h"
+#include "core/platform/SystemServices.h"
+#include "gui/base/Appearance.h"
+#include "gui/frame/StartUp.h"
+#include "gui/platform/DesktopServices.h"
 
 #include <QApplication>
 #include <QIcon>
 
+#include <cstdio>
+
 int main(int argc, char* argv[])
 {
-    // A second start in the same account ends here, silently, before it
-    // opens a window or the store: the running program comes to the front.
-    SingleInstance instance;
-    if (instance.PrevInstance()) {
+    // --export, --import, --help, --version: no window, no display, and no
+    // need to be the only run of the program (the store takes turns).
+    if (CommandLine::Wanted(argc, argv))
+        return CommandLine::Run(argc, argv);
+
+    Platform::installSystemServices();
+    // A second start in the same account ends here, before it opens a window
+    // or the store: the running program comes to the front, with the file to
+    // open if there is one. Only the command line hears of it.
+    Platform::InstanceGuard& instance = *Platform::services().instance;
+    if (instance.otherRunning()) {
         QCoreApplication core(argc, argv);
-        instance.wakeRunning();
+        const QString openPath = CommandLine::FileToOpen(QCoreApplication::arguments());
+        const bool reached = instance.wakeRunning(openPath);
+        std::fputs(!reached ? "tankometer: already running in this account, but that program did not answer.\n"
+                   : openPath.isEmpty()
+                       ? "tankometer: already running in this account; that window was brought to the front.\n"
+                       : "tankometer: already running in this account; the file was handed to that window.\n",
+                   stderr);
         return 0;
     }
 
     QApplication app(argc, argv);
+    // A ".tnk" file opened from the desktop: offered for import once a user is chosen.
+    const QString openPath = CommandLine::FileToOpen(QCoreApplication::arguments());
+    Platform::installDesktopServices();
     // The store's folder is named after the application: ~/.local/share/Tanko.
     QApplication::setApplicationName(QStringLiteral("Tanko"));
     installProgramFont();
     QApplication::setWindowIcon(programIcon());
 
     SettingsStore store(SettingsStore::defaultPath());
+    // Exit, chosen while another program held the store, is no failure.
     if (!OpenStore(store))
-        return 1;
+        return store.isBusy() ? 0 : 1;
     SettingsStore::setCurrent(&store);
-    // Only a store that opened soundly is copied, so a damaged file never
-    // pushes the good copies out.
+    // Only a store that opened soundly is copied, and only when its data
+    // changed since the newest copy.
     StartupBackup backup(store.path());
 
-    instance.listen(StartUp::bringToFront);
+    instance.listen([](const QString& path) {
+        StartUp::bringToFront();
+        if (!path.isEmpty())
+            StartUp::openDataFile(path);
+    });
     StartUp::showUserWindow();
+    if (!openPath.isEmpty())
+        StartUp::openDataFile(openPath);
     const int code = QApplication::exec();
     StartUp::unloadAll();
     return code;

@@ -1,25 +1,33 @@
 // Renders every window on the offscreen platform in English, French and
 // Dutch to PNG files, for the README and for checking that no caption is cut,
-// and the main window once more on a screen of twice the pixel density.
-#include "accessories/Form4.h"
-#include "accessories/Form6.h"
-#include "currency/Form7.h"
-#include "frame/Appearance.h"
-#include "frame/Conversions.h"
-#include "frame/Form1.h"
-#include "frame/LocaleInfo.h"
-#include "frame/Module1.h"
-#include "frame/Platform.h"
-#include "frame/SettingsStore.h"
-#include "records/Form2.h"
+// and the main window and the chart once more on a screen of twice the pixel
+// density.
+#include "core/frame/Conversions.h"
+#include "core/frame/LocaleInfo.h"
+#include "core/frame/Module1.h"
+#include "core/frame/Platform.h"
+#include "core/frame/SettingsStore.h"
+#include "core/fuel/FuelCalc.h"
+#include "gui/accessories/Form4.h"
+#include "gui/accessories/Form6.h"
+#include "gui/base/Appearance.h"
+#include "gui/currency/Form7.h"
+#include "gui/frame/Form1.h"
+#include "gui/records/Form2.h"
 
+#include "gui/platform/DesktopServices.h"
 #include <QApplication>
 #include <QDir>
+#include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
+#include <QTabWidget>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cmath>
 #include <memory>
 #include <span>
 
@@ -47,7 +55,7 @@ void save(QWidget& window, const QString& path)
 
 void saveCalendar(Form1& form1, const QString& out, const char* code)
 {
-    Form6 calendar(form1.Label1[8], &form1);
+    Form6 calendar(form1.Label1[8]->text(), &form1);
     calendar.show();
     QTest::qWait(50);
     save(calendar, QStringLiteral("%1/calendar-%2.png").arg(out, QString::fromLatin1(code)));
@@ -73,7 +81,7 @@ std::unique_ptr<SettingsStore> openStore(const QTemporaryDir& dir, const Languag
     auto store = std::make_unique<SettingsStore>(dir.filePath(QStringLiteral("tanko.db")));
     store->open();
     SettingsStore::setCurrent(store.get());
-    setUserLocale(language.locale);
+    Platform::services().locale = language.locale;
     Module1::LangOfs = language.langOfs;
     Module1::CurUser = QString::fromUtf8(language.user);
     const QString sep = language.locale.decimalSeparator;
@@ -94,8 +102,53 @@ void shootMain(const QString& path)
     save(form1, path);
 }
 
+// Half a year of fill-ups of the user as saves write them since the distance
+// and the litres are kept: one every nine to twelve days, one paid abroad.
+void writeHalfYear(SettingsStore& store)
+{
+    std::vector<SettingsStore::Write> writes;
+    QDate date(2026, 6, 8);
+    int n = 0;
+    for (; date < QDate(2026, 12, 6); date = date.addDays(9 + n % 4)) {
+        const QString key = QString::number(++n);
+        const double km = 540 + (n * 37) % 160, litres = std::round((34 + (n * 7) % 11 + km / 400) * 100) / 100;
+        const double euro = std::round(litres * (1.69 + (n % 5) * 0.03) * 100) / 100;
+        writes.push_back({Module1::CurUser, QStringLiteral("Date") + key, FormatPattern(date, u"dd mmmm yyyy")});
+        writes.push_back({Module1::CurUser, QStringLiteral("Tanko") + key, *ConsumptionText(litres, km)});
+        writes.push_back({Module1::CurUser, QStringLiteral("Pay") + key, LocaleText(euro)});
+        writes.push_back({Module1::CurUser, QStringLiteral("Kms") + key, QString::number(km)});
+        writes.push_back({Module1::CurUser, QStringLiteral("Ltrs") + key, QString::number(litres)});
+        if (n == 9)
+            writes.push_back({Module1::CurUser, QStringLiteral("PayCom") + key, QStringLiteral("71.20 CHF")});
+    }
+    writes.push_back({Module1::CurUser, QStringLiteral("TotEntry"), QString::number(n)});
+    store.saveAll(writes);
+}
+
+// The report window's log and chart tabs, wider than it opens so that every
+// column shows.
+void shootLog(const QString& out, const Language& language, bool doubled)
+{
+    QTemporaryDir dir;
+    const auto store = openStore(dir, language);
+    writeHalfYear(*store);
+    Form2 form2;
+    form2.resize(720, 440);
+    form2.show();
+    const QString code = QString::fromLatin1(language.code) + (doubled ? QStringLiteral("@2x") : QString());
+    auto* log = form2.findChild<QTableView*>(QStringLiteral("FillUpLog"));
+    log->setCurrentIndex(log->model()->index(8, 0));
+    for (int tab = doubled ? 2 : 1; tab <= 2; ++tab) {
+        form2.ReportTabs->setCurrentIndex(tab);
+        QTest::qWait(50);
+        save(form2, QStringLiteral("%1/%2-%3.png").arg(out, tab == 1 ? u"log" : u"chart", code));
+    }
+    SettingsStore::setCurrent(nullptr);
+}
+
 // Run with QT_SCALE_FACTOR=2: the main window as a screen of twice the
-// density shows it, its picture drawn again for the finer pixels.
+// density shows it, its picture drawn again for the finer pixels, and the
+// chart, whose figures must stay readable.
 void shootDoubled(const QString& out, std::span<const Language> languages)
 {
     for (const Language& language : languages) {
@@ -104,6 +157,7 @@ void shootDoubled(const QString& out, std::span<const Language> languages)
         shootMain(QStringLiteral("%1/main-%2@2x.png").arg(out, QString::fromLatin1(language.code)));
         SettingsStore::setCurrent(nullptr);
     }
+    shootLog(out, languages.front(), true);
 }
 
 // The averages report of a few fill-ups over two months, one paid abroad.
@@ -114,7 +168,7 @@ void shootReports(const QString& out, std::span<const Language> languages)
         SettingsStore store(dir.filePath(QStringLiteral("tanko.db")));
         store.open();
         SettingsStore::setCurrent(&store);
-        setUserLocale(language.locale);
+        Platform::services().locale = language.locale;
         Module1::LangOfs = language.langOfs;
         Module1::CurUser = QString::fromUtf8(language.user);
         const struct
@@ -157,14 +211,27 @@ int main(int argc, char* argv[])
     // The scale is read when the application starts, so the doubled pictures
     // come from a second run of this program.
     const bool doubled = argc > 2 && qstrcmp(argv[2], "--doubled") == 0;
-    if (doubled)
+    QTemporaryDir configDir;
+    if (doubled) {
         qputenv("QT_SCALE_FACTOR", "2");
+        // The offscreen screen is 800 px square, which a window at twice its
+        // size does not fit in: it would open scrolled. Give it a larger one.
+        const QString config = configDir.filePath(QStringLiteral("screen.json"));
+        QFile file(config);
+        if (qgetenv("QT_QPA_PLATFORM").startsWith("offscreen") && file.open(QIODevice::WriteOnly)) {
+            file.write(R"({"screens": [{"name": "Doubled", "x": 0, "y": 0, "width": 2560, "height": 1600,)"
+                       R"( "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1}]})");
+            file.close();
+            qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + config.toLocal8Bit());
+        }
+    }
     QApplication app(argc, argv);
     installProgramFont();
     const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("screenshots");
     QDir().mkpath(out);
 
     FixedClock clock;
+    Platform::installDesktopServices();
     Platform::services().clock = &clock;
     const Language languages[] = {{"en", 0, LocaleInfo::english(), "Anna"},
                                   {"fr", 1, LocaleInfo::french(), "Élodie"},
@@ -179,7 +246,7 @@ int main(int argc, char* argv[])
         shootMain(QStringLiteral("%1/main-%2.png").arg(out, QString::fromLatin1(language.code)));
 
         Form1 form1;
-        Form7 form7(&form1, &form1);
+        Form7 form7(&form1);
         form7.show();
         QTest::qWait(50);
         save(form7, QStringLiteral("%1/currency-%2.png").arg(out, QString::fromLatin1(language.code)));
@@ -189,5 +256,7 @@ int main(int argc, char* argv[])
         SettingsStore::setCurrent(nullptr);
     }
     shootReports(out, languages);
+    for (const Language& language : languages)
+        shootLog(out, language, false);
     return QProcess::execute(QCoreApplication::applicationFilePath(), {out, QStringLiteral("--doubled")});
 }

@@ -1,11 +1,13 @@
 #include "TestSupport.h"
 
-#include "frame/Module1.h"
+#include "core/frame/Module1.h"
 
-#include <QApplication>
-#include <QPointer>
+#include <QDir>
 #include <QTest>
-#include <QTimer>
+
+#include <QRegularExpression>
+
+#include <QTest>
 
 #include <sqlite3.h>
 
@@ -20,17 +22,52 @@ LocaleInfo locale(const QString& name)
     return LocaleInfo::english();
 }
 
-Environment::Environment(const QString& localeName, float langOfs, const QString& user)
+namespace
 {
-    setUserLocale(locale(localeName));
+QString registryKey(quint32 root, const QString& key, const QString& name)
+{
+    return QString::number(root, 16) + u'|' + key.toCaseFolded() + u'|' + name.toCaseFolded();
+}
+
+std::unique_ptr<SettingsStore> openStore(const QString& path)
+{
+    auto store = std::make_unique<SettingsStore>(path);
+    if (!store->open())
+        qFatal("test store: %s", qPrintable(store->lastError()));
+    return store;
+}
+} // namespace
+
+std::optional<Platform::RegistryValue> FakeRegistry::query(quint32 root, const QString& key, const QString& name)
+{
+    const auto it = values.find(registryKey(root, key, name));
+    return it == values.end() ? std::nullopt : std::optional(it->second);
+}
+
+bool FakeRegistry::setString(quint32 root, const QString& key, const QString& name, const QString& text)
+{
+    ++writes;
+    if (!refuse)
+        values[registryKey(root, key, name)] = {Platform::RegSz, text, 0};
+    return !refuse;
+}
+
+bool FakeRegistry::setDword(quint32 root, const QString& key, const QString& name, quint32 number)
+{
+    ++writes;
+    if (!refuse)
+        values[registryKey(root, key, name)] = {Platform::RegDword, {}, number};
+    return !refuse;
+}
+
+Environment::Environment(const QString& localeName, float langOfs, const QString& user) : m_saved(Platform::services())
+{
     Module1::LangOfs = langOfs;
     Module1::CurUser = user;
-    m_store = std::make_unique<SettingsStore>(m_dir.filePath(QStringLiteral("tanko.db")));
-    if (!m_store->open())
-        qFatal("test store: %s", qPrintable(m_store->lastError()));
+    m_store = openStore(storePath());
     SettingsStore::setCurrent(m_store.get());
-    m_saved = Platform::services();
-    Platform::services() = {&messages, &launcher, &clock};
+    Platform::services() = {&messages, &files,   &launcher, &clock,     &registry,
+                            &shell,    &program, nullptr,   &announcer, locale(localeName)};
 }
 
 Environment::~Environment()
@@ -41,27 +78,18 @@ Environment::~Environment()
     Module1::LangOfs = 0;
 }
 
+QString Environment::storePath() const
+{
+    return m_dir.filePath(QStringLiteral("tanko.db"));
+}
+
 void Environment::put(const QString& section, const QString& key, const QString& value)
 {
     if (!m_store->save(section, key, value))
         qFatal("test store: %s", qPrintable(m_store->lastError()));
 }
 
-QString Environment::get(const QString& section, const QString& key) const
-{
-    const QString* value = m_store->find(section, key);
-    return value ? *value : QStringLiteral("<absent>");
-}
-
-void Environment::reopen()
-{
-    m_store = std::make_unique<SettingsStore>(m_dir.filePath(QStringLiteral("tanko.db")));
-    if (!m_store->open())
-        qFatal("test store: %s", qPrintable(m_store->lastError()));
-    SettingsStore::setCurrent(m_store.get());
-}
-
-void putRecords(Environment& env, const QString& user, const QString& records)
+void Environment::putRecords(const QString& records, const QString& user)
 {
     const QStringList list = records.isEmpty() ? QStringList() : records.split(u'|');
     std::vector<SettingsStore::Write> writes{{user, QStringLiteral("TotEntry"), QString::number(list.size())}};
@@ -72,8 +100,112 @@ void putRecords(Environment& env, const QString& user, const QString& records)
             if (fields.value(k) != u"-" && !(k == 3 && fields.value(k).isEmpty()))
                 writes.push_back({user, QString::fromUtf16(prefixes[k]) + QString::number(n), fields.value(k)});
     }
-    if (!env.store().saveAll(writes))
-        qFatal("test store: %s", qPrintable(env.store().lastError()));
+    if (!m_store->saveAll(writes))
+        qFatal("test store: %s", qPrintable(m_store->lastError()));
+}
+
+QString Environment::stored(const QString& section, const QString& key) const
+{
+    SettingsStore fresh(storePath());
+    if (!fresh.open())
+        return QStringLiteral("<unreadable: %1>").arg(fresh.lastError());
+    const QString* value = fresh.find(section, key);
+    return value ? *value : QStringLiteral("<absent>");
+}
+
+void Environment::reopen()
+{
+    m_store.reset();
+    m_store = openStore(storePath());
+    SettingsStore::setCurrent(m_store.get());
+}
+
+void addRows(const QString& name, const QString& table, const QStringList& more, QChar rowBreak)
+{
+    QTest::addColumn<QStringList>("row");
+    QStringList rows;
+    bool continued = false;
+    for (const QString& line : table.split(QRegularExpression(QStringLiteral("[\\n%1]").arg(rowBreak)))) {
+        const QString row = line.trimmed();
+        if (continued)
+            rows.back() += row;
+        else if (!row.isEmpty())
+            rows << row;
+        continued = row.endsWith(u'\\');
+        if (continued)
+            rows.back().chop(1);
+    }
+    for (const QString& row : rows + more) {
+        QString tag = name;
+        const QStringList fields = row.split(u'|');
+        for (qsizetype i = 0; i < fields.size() && tag.contains(QStringLiteral("%%1").arg(i + 1)); ++i)
+            tag = tag.arg(fields[i].left(24));
+        QTest::addRow("%s", qPrintable(tag)) << row.split(u'|');
+    }
+}
+
+ProgramAccount::ProgramAccount()
+{
+    QDir().mkpath(path(QStringLiteral("~/data")));
+    QDir().mkpath(path(QStringLiteral("~/runtime")));
+    QFile::setPermissions(path(QStringLiteral("~/runtime")), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
+
+ProgramAccount::~ProgramAccount()
+{
+    for (const auto& process : m_processes)
+        process->kill(), process->waitForFinished();
+}
+
+QString ProgramAccount::path(QString inside) const
+{
+    return inside.replace(u'~', m_dir.path());
+}
+
+QProcessEnvironment ProgramAccount::environment() const
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const auto& [name, value] :
+         {std::pair{"HOME", "~"}, {"XDG_DATA_HOME", "~/data"}, {"XDG_RUNTIME_DIR", "~/runtime"}, {"PATH", "~"}})
+        env.insert(QString::fromLatin1(name), path(QString::fromLatin1(value)));
+    return env;
+}
+
+QProcess* ProgramAccount::start(const QStringList& arguments, const QStringList& environment, const QString& program)
+{
+    QProcess* process = m_processes.emplace_back(std::make_unique<QProcess>()).get();
+    QProcessEnvironment env = this->environment();
+    for (const QString& pair : environment)
+        env.insert(pair.section(u'=', 0, 0), pair.section(u'=', 1));
+    process->setProcessEnvironment(env);
+    process->setReadChannel(QProcess::StandardError);
+    process->start(program, path(arguments.join(u'\n')).split(u'\n', Qt::SkipEmptyParts));
+    return process;
+}
+
+QString ProgramAccount::run(const QStringList& arguments, const QByteArray& input)
+{
+    QProcess process;
+    QProcessEnvironment env = environment();
+    for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
+        env.remove(QString::fromLatin1(name));
+    process.setProcessEnvironment(env);
+    process.start(QStringLiteral(TANKO_PROGRAM), path(arguments.join(u'\n')).split(u'\n', Qt::SkipEmptyParts));
+    process.write(input);
+    process.closeWriteChannel();
+    if (!process.waitForFinished(30000))
+        return {};
+    return QStringLiteral("%1|%2|%3")
+        .arg(process.exitCode())
+        .arg(QString::fromUtf8(process.readAllStandardError()), QString::fromUtf8(process.readAllStandardOutput()));
+}
+
+bool ProgramAccount::up(QProcess& process) const
+{
+    for (int i = 0; i < 300 && process.state() != QProcess::NotRunning; ++i, QTest::qWait(50))
+        if (QFile::exists(path(QStringLiteral("~/data/applications/tankometer-tnk.desktop"))))
+            return true;
+    return false;
 }
 
 void refuseKey(const QString& path, const QString& key, const char* reason)
@@ -87,17 +219,5 @@ void refuseKey(const QString& path, const QString& key, const char* reason)
         sqlite3_exec(db, sql.constData(), nullptr, nullptr, nullptr) != SQLITE_OK)
         qFatal("cannot prepare the refusal: %s", sqlite3_errmsg(db));
     sqlite3_close(db);
-}
-
-void inNextModal(QObject* context, const std::function<void(QWidget*)>& inside)
-{
-    QTimer::singleShot(0, context, [inside] {
-        const QPointer<QWidget> modal = QApplication::activeModalWidget();
-        if (!modal)
-            return;
-        inside(modal);
-        if (modal && modal->isVisible())
-            modal->close();
-    });
 }
 } // namespace TestSupport

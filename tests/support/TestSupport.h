@@ -1,12 +1,16 @@
 #pragma once
 
-#include "frame/LocaleInfo.h"
-#include "frame/Platform.h"
-#include "frame/SettingsStore.h"
+#include "core/frame/LocaleInfo.h"
+#include "core/frame/Platform.h"
+#include "core/frame/SettingsStore.h"
 
+#include <QObject>
+#include <QProcess>
 #include <QTemporaryDir>
 
+#include <deque>
 #include <functional>
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -15,7 +19,8 @@
 // what was asked of them instead of opening anything.
 namespace TestSupport
 {
-// "en" (point), "fr" (comma, space grouping), "nl" (comma, point grouping).
+// "en" (point, comma grouping), "fr" (comma, space grouping), "nl" (comma,
+// point grouping), built explicitly, never the machine's own.
 LocaleInfo locale(const QString& name);
 
 struct Message
@@ -32,7 +37,29 @@ public:
     {
         shown.push_back({text, style, title});
     }
+    int ask(QWidget*, const QString& text, const QStringList& buttons, int style, const QString& title) override
+    {
+        shown.push_back({text + QStringLiteral(" [") + buttons.join(u'|') + u']', style, title});
+        return answer ? answer(text) : -1;
+    }
     std::vector<Message> shown;
+    std::function<int(const QString& text)> answer; // unset: the box is closed
+};
+
+class FakeFiles : public Platform::FileDialogs
+{
+public:
+    Answer show(QWidget*, const Request& request) override
+    {
+        asked.push_back(request);
+        if (answers.empty())
+            return {};
+        Answer answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+    std::vector<Request> asked;
+    std::deque<Answer> answers; // nothing left: the user cancels
 };
 
 class FakeLauncher : public Platform::Launcher
@@ -55,25 +82,81 @@ public:
     QDateTime current{QDate(2026, 12, 5), QTime(9, 30)};
 };
 
+// A registry in memory: "root|key|name" -> value, keys folded as the real ones compare.
+class FakeRegistry : public Platform::Registry
+{
+public:
+    std::optional<Platform::RegistryValue> query(quint32 root, const QString& key, const QString& name) override;
+    bool setString(quint32 root, const QString& key, const QString& name, const QString& text) override;
+    bool setDword(quint32 root, const QString& key, const QString& name, quint32 number) override;
+    std::map<QString, Platform::RegistryValue> values;
+    int writes = 0;
+    bool refuse = false;
+};
+
+class FakeShell : public Platform::ShellNotifier
+{
+public:
+    void changeNotify(qint32 eventId, quint32) override { notices << eventId; }
+    QList<qint32> notices;
+};
+
+class FakeProgram : public Platform::ProgramLocation
+{
+public:
+    QString folder() override { return dir; }
+    QString exeName() override { return name; }
+    QString filePath() override { return dir + QStringLiteral("/") + name; }
+    QString dir = QStringLiteral("/opt/tankometer");
+    QString name = QStringLiteral("tankometer");
+};
+
+// Renames as the real one does, and keeps "objectName=name" for each time.
+class FakeAnnouncer : public Platform::Announcer
+{
+public:
+    void rename(QObject* control, const QString& name) override
+    {
+        control->setProperty("accessibleName", name);
+        said << control->objectName() + u'=' + name;
+    }
+    QStringList said;
+};
+
 // One test's world. Construct it at the start of a test function: it installs
-// a fresh store, the locale and the fakes, and puts everything back after.
+// a fresh store, the locale, the language, the user and the doubles, and puts
+// everything back after.
 class Environment
 {
 public:
     explicit Environment(const QString& localeName = QStringLiteral("en"), float langOfs = 0,
                          const QString& user = QStringLiteral("Anna"));
     ~Environment();
+    Environment(const Environment&) = delete;
+    Environment& operator=(const Environment&) = delete;
 
     SettingsStore& store() { return *m_store; }
+    QString storePath() const;
     // Writes keys without going through the program, as a hand edit would.
     void put(const QString& section, const QString& key, const QString& value);
-    QString get(const QString& section, const QString& key) const;
+    // Fill-ups as the save button writes them, "date;consumption;amount;amount typed"
+    // with "|" between records; "-" leaves a key unwritten, as does an empty amount
+    // typed. TotEntry is the number of records.
+    void putRecords(const QString& records, const QString& user = QStringLiteral("Anna"));
+    // What the file holds, read through a store of its own: "<absent>" for a
+    // key never written.
+    QString stored(const QString& section, const QString& key) const;
     // Closes and reopens the store, as a new run of the program would.
     void reopen();
 
     FakeMessages messages;
+    FakeFiles files;
     FakeLauncher launcher;
     FakeClock clock;
+    FakeRegistry registry;
+    FakeShell shell;
+    FakeProgram program;
+    FakeAnnouncer announcer;
 
 private:
     QTemporaryDir m_dir;
@@ -81,14 +164,41 @@ private:
     Platform::Services m_saved;
 };
 
-// Fill-ups as the save button writes them, "date;consumption;amount;amount typed"
-// with "|" between records; "-" leaves a key unwritten, as does an empty amount typed.
-void putRecords(Environment& env, const QString& user, const QString& records);
+// A data table written as text: rows "field|field|..." apart by a line break
+// or rowBreak (a line ending in "\" goes on with the next one), then the rows
+// of `more` as they are (blanks at their ends kept).
+// The one column "row" holds the fields; each row is named by `name` with %1,
+// %2 ... standing for its fields ("%1: \"%2\" reads %3").
+void addRows(const QString& name, const QString& table, const QStringList& more = {}, QChar rowBreak = u';');
+
+// An account of its own for runs of the whole program: HOME, the data folder
+// and the runtime folder in one temporary folder ("~" in paths), nothing on
+// the PATH (no desktop cache tools). Programs still running at the end are
+// killed.
+class ProgramAccount
+{
+public:
+    ProgramAccount();
+    ~ProgramAccount();
+    QString path(QString inside) const;
+    QString store() const { return path(QStringLiteral("~/data/Tanko/tanko.db")); }
+
+    // Started and left running, reading from its stderr; `environment` adds
+    // "NAME=value" pairs to the account's (offscreen, as the tests run).
+    QProcess* start(const QStringList& arguments = {}, const QStringList& environment = {},
+                    const QString& program = QStringLiteral(TANKO_PROGRAM));
+    // Run to its end without a display, `input` on its stdin:
+    // "exit status|stderr|stdout".
+    QString run(const QStringList& arguments, const QByteArray& input = "\n");
+    // Past its store and into the user window, which declares the file type.
+    bool up(QProcess& process) const;
+
+private:
+    QProcessEnvironment environment() const;
+    QTemporaryDir m_dir;
+    std::vector<std::unique_ptr<QProcess>> m_processes;
+};
 
 // Makes the store's file refuse writes of `key`, as a full disk would; reopen the store after.
 void refuseKey(const QString& path, const QString& key, const char* reason = "database or disk is full");
-
-// Runs `inside` on the modal window the next step opens, then closes it if it is still open.
-// Nothing runs once `context` is gone.
-void inNextModal(QObject* context, const std::function<void(QWidget*)>& inside);
 } // namespace TestSupport

@@ -1,0 +1,180 @@
+#include "core/filetype/CommandLine.h"
+
+#include "core/filetype/Exchange.h"
+#include "core/frame/Module1.h"
+#include "core/frame/SettingsStore.h"
+#include "core/frame/Titles.h"
+#include "core/users/UserList.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTextStream>
+
+#include <cstdio>
+
+namespace CommandLine
+{
+namespace
+{
+enum Status
+{
+    Done = 0,
+    Failed = 1,
+    Usage = 2,
+    Declined = 3
+};
+
+int say(const QString& line, int status)
+{
+    std::fputs(qPrintable(QStringLiteral("tankometer: ") + line + u'\n'), stderr);
+    return status;
+}
+
+QString quoted(const QString& name)
+{
+    return u'"' + name + u'"';
+}
+
+// The question without --yes, answered on the terminal.
+bool confirmed(const QString& summary)
+{
+    std::fputs(qPrintable(summary + QStringLiteral("\n\nImport? [y/N] ")), stderr);
+    QTextStream in(stdin);
+    const QString answer = in.readLine().trimmed().toLower();
+    return answer == u"y" || answer == u"yes";
+}
+
+int exportFillUps(const SettingsStore& store, const QString& user, const QString& file)
+{
+    const Exchange::ExportResult result = Exchange::ExportFile(store, user, file);
+    if (!result.problem.isEmpty())
+        return say(QStringLiteral("nothing exported: %1").arg(result.problem), Failed);
+    return say(QStringLiteral("%1 fill-ups of %2 written to %3")
+                   .arg(result.written)
+                   .arg(quoted(user), QDir::toNativeSeparators(file)),
+               Done);
+}
+
+int importFillUps(SettingsStore& store, const QString& user, const QString& file, bool yes)
+{
+    const Exchange::ImportPlan plan = Exchange::PlanImportFile(file, store, user);
+    if (!plan.problem.isEmpty())
+        return say(QDir::toNativeSeparators(file) + QStringLiteral(": ") + plan.problem, Failed);
+    if (!yes && plan.toImport() > 0 && !confirmed(Exchange::Summary(plan, user, file)))
+        return say(QStringLiteral("nothing imported"), Declined);
+    Exchange::ImportResult result;
+    if (plan.toImport() > 0) {
+        result = Exchange::ApplyImport(store, user, plan);
+        if (result.outcome != SettingsStore::Update::Written)
+            return say(QStringLiteral("nothing imported: %1").arg(store.lastError()), Failed);
+    } else {
+        result.duplicates = plan.duplicates;
+    }
+    QStringList rows;
+    for (size_t i = 0; i < plan.refused.size() && i < 10; ++i)
+        rows << QString::number(plan.refused[i].line);
+    if (plan.refused.size() > 10)
+        rows << QStringLiteral("...");
+    return say(QStringLiteral("%1 fill-ups imported into %2 from %3; %4 already present, skipped; %5 lines refused%6")
+                   .arg(result.imported)
+                   .arg(quoted(user), QDir::toNativeSeparators(file))
+                   .arg(result.duplicates)
+                   .arg(plan.refused.size())
+                   .arg(rows.isEmpty() ? QString() : QStringLiteral(" (rows %1)").arg(rows.join(QStringLiteral(", ")))),
+               Done);
+}
+} // namespace
+
+bool Wanted(int argc, char* argv[])
+{
+    static const char* const options[] = {"--export", "--import",   "--yes",     "--help", "-h",
+                                          "-?",       "--help-all", "--version", "-v"};
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray arg = QByteArray(argv[i]).split('=').first();
+        for (const char* option : options)
+            if (arg == option)
+                return true;
+    }
+    return false;
+}
+
+int Run(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);
+    // The store's folder is named after the application, as for the windows.
+    QCoreApplication::setApplicationName(QStringLiteral("Tanko"));
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Tankometer follows the fuel consumption of your vehicle. Without options it opens its "
+                       "windows; these move a user's fill-ups to and from a .tnk or .csv file."));
+    const QCommandLineOption help = parser.addHelpOption();
+    const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
+                                     QStringLiteral("Shows the version and ends."));
+    const QCommandLineOption exporting(
+        QStringLiteral("export"), QStringLiteral("Writes the fill-ups of user NAME to FILE."), QStringLiteral("NAME"));
+    const QCommandLineOption importing(
+        QStringLiteral("import"), QStringLiteral("Adds the fill-ups of FILE to those of user NAME, after a summary."),
+        QStringLiteral("NAME"));
+    const QCommandLineOption yes(QStringLiteral("yes"), QStringLiteral("Imports without asking."));
+    parser.addOptions({version, exporting, importing, yes});
+    parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("The file to write or to read."));
+
+    if (!parser.parse(QCoreApplication::arguments()))
+        return say(parser.errorText() + QStringLiteral(" (see --help)"), Usage);
+    if (parser.isSet(help) || parser.isSet(QStringLiteral("help-all"))) {
+        // Qt's usage line names neither the program as a user types it nor the two forms.
+        QString text = parser.helpText();
+        text.replace(0, text.indexOf(u'\n'),
+                     QStringLiteral("Usage: tankometer --export NAME FILE\n"
+                                    "       tankometer --import NAME FILE [--yes]\n"
+                                    "       tankometer [FILE]   (the windows; a .tnk FILE is offered for import)"));
+        std::fputs(qPrintable(text), stdout);
+        return Done;
+    }
+    if (parser.isSet(version)) {
+        std::fputs(qPrintable(QStringLiteral("tankometer ") + ProgramVersion() + u'\n'), stdout);
+        return Done;
+    }
+    if (parser.isSet(exporting) == parser.isSet(importing))
+        return say(QStringLiteral("give either --export NAME FILE or --import NAME FILE (see --help)"), Usage);
+    if (parser.isSet(yes) && !parser.isSet(importing))
+        return say(QStringLiteral("--yes goes with --import"), Usage);
+    if (parser.positionalArguments().size() != 1)
+        return say(QStringLiteral("give one FILE after the user's name (see --help)"), Usage);
+    const QString user = parser.value(parser.isSet(exporting) ? exporting : importing);
+    const QString file = parser.positionalArguments().front();
+
+    // A missing store is not made here: it has no users.
+    const QString path = SettingsStore::defaultPath();
+    SettingsStore store(path);
+    if (QFileInfo::exists(path) && !store.open())
+        return say(QStringLiteral("cannot use %1: %2").arg(QDir::toNativeSeparators(path), store.lastError()), Failed);
+    SettingsStore::setCurrent(store.isOpen() ? &store : nullptr);
+    // The texts of summaries and refusals in English, whoever the user is.
+    Module1::LangOfs = 0;
+    const QStringList users = store.isOpen() ? UserList::Read().names : QStringList();
+    if (!users.contains(user)) {
+        QStringList names;
+        for (const QString& name : users)
+            names << quoted(name);
+        return say(QStringLiteral("no user named %1 (names are matched exactly, letter case included); %2")
+                       .arg(quoted(user), names.isEmpty()
+                                              ? QStringLiteral("there are no users yet")
+                                              : QStringLiteral("the users are ") + names.join(QStringLiteral(", "))),
+                   Usage);
+    }
+    return parser.isSet(exporting) ? exportFillUps(store, user, file)
+                                   : importFillUps(store, user, file, parser.isSet(yes));
+}
+
+QString FileToOpen(const QStringList& arguments)
+{
+    for (const QString& arg : arguments.mid(1))
+        if (!arg.startsWith(u'-') && QFileInfo(arg).isFile())
+            return QFileInfo(arg).absoluteFilePath();
+    return {};
+}
+} // namespace CommandLine

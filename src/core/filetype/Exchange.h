@@ -1,0 +1,94 @@
+#pragma once
+
+#include "core/frame/SettingsStore.h"
+#include "core/records/FillUp.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <array>
+#include <functional>
+#include <vector>
+
+// Moving a user's fill-ups out to a file and in from one.
+//
+// A file is CSV (TnkFile): a header, then one line per fill-up with the date
+// (ISO 8601), distance_km, litres, consumption_l_per_100km, amount_eur,
+// amount_paid and currency. Numbers keep the digits the store holds, with "."
+// as their decimal sign ("60,50" stored under French is 60.50 in the file and
+// "60,50" again when read back there); a value the store does not hold, or
+// holds unreadable, is an empty field, never a number made up.
+//
+// Reading, a file with exactly our column names is taken as records to carry
+// over as they are (an empty field stays a value that reads as none); any
+// other CSV whose header names a date and some fill-up figure in English,
+// French or Dutch is read as another fuel log's export: its fill-ups are
+// stored as a save stores typed ones.
+namespace Exchange
+{
+// The file's text for the user's fill-ups, in stored order; count gets the
+// number of lines below the header.
+QByteArray ExportText(const SettingsStore& store, const QString& user, qint64* count = nullptr);
+
+struct ExportResult
+{
+    QString problem; // empty when written
+    qint64 written = 0;
+};
+// Writes the file whole or not at all; an existing file stays as it was on failure.
+ExportResult ExportFile(const SettingsStore& store, const QString& user, const QString& path);
+
+struct Refusal
+{
+    qint64 line = 0; // in the file, the header being line 1
+    QString reason;
+};
+
+struct PlannedFillUp
+{
+    RecordValues record;
+    // Day, consumption and Euro amount as a fill-up already present is compared.
+    std::array<qint64, 3> key{};
+};
+
+struct ImportPlan
+{
+    // Not a file of fill-ups (empty, binary, unreadable, too large, no
+    // columns we know): what to tell the user. Nothing else is set.
+    QString problem;
+    std::vector<PlannedFillUp> fillUps; // every line that can be stored, in the file's order
+    qint64 duplicates = 0;              // of those, how many repeat a fill-up the user has
+    std::vector<Refusal> refused;
+    bool ownFormat = false;
+    QChar separator = u',';
+    QChar decimal = u'.';
+
+    qint64 toImport() const { return qint64(fillUps.size()) - duplicates; }
+};
+
+// What importing the file's bytes into the user's fill-ups would do.
+ImportPlan PlanImport(QByteArray bytes, const SettingsStore& store, const QString& user);
+ImportPlan PlanImportFile(const QString& path, const SettingsStore& store, const QString& user);
+
+// Told how many of the fill-ups are written; false stops the import and
+// leaves the store as it was.
+using Progress = std::function<bool(qint64 done, qint64 total)>;
+
+struct ImportResult
+{
+    SettingsStore::Update outcome = SettingsStore::Update::Failed;
+    bool cancelled = false;
+    qint64 imported = 0;
+    qint64 duplicates = 0;
+};
+// Appends the planned fill-ups after the user's records in one transaction,
+// leaving out those that repeat a fill-up present at that moment.
+ImportResult ApplyImport(SettingsStore& store, const QString& user, const ImportPlan& plan,
+                         const Progress& progress = {});
+
+// The question asked before an import, in the current language: the file,
+// the user, the counts and the first ten lines refused.
+QString Summary(const ImportPlan& plan, const QString& user, const QString& path);
+// "Fill-ups: 12"
+QString CountLine(qint64 count);
+} // namespace Exchange

@@ -1,0 +1,45 @@
+#include "core/frame/StringTable.h"
+
+#include "core/frame/Module1.h"
+#include "core/frame/Resources.h"
+
+#include <QFile>
+#include <QHash>
+
+#include <cmath>
+
+namespace
+{
+const QHash<int, QString>& table()
+{
+    static const QHash<int, QString> texts = [] {
+        ensureCoreResources();
+        QHash<int, QString> t;
+        QFile file(QStringLiteral(":/strings.tsv"));
+        if (!file.open(QIODevice::ReadOnly))
+            qFatal("The string table is missing from the program's resources");
+        const QStringList lines = QString::fromUtf8(file.readAll()).split(u'\n');
+        for (const QString& line : lines) {
+            if (line.isEmpty() || line.startsWith(u'#'))
+                continue;
+            const QStringList cells = line.split(u'\t');
+            const int base = cells.value(0).toInt();
+            for (int i = 1; i < cells.size(); ++i)
+                t.insert(base + i - 1, cells[i]);
+        }
+        return t;
+    }();
+    return texts;
+}
+} // namespace
+
+QString LoadResString(int id)
+{
+    return table().value(id);
+}
+
+QString LocalizedText(int base)
+{
+    // The sum is formed in floating point and rounded before the lookup.
+    return LoadResString(int(std::lround(base + Module1::LangOfs)));
+}

@@ -1,0 +1,86 @@
+#include "core/platform/SystemServices.h"
+
+#include "core/frame/Platform.h"
+#include "core/platform/SingleInstance.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
+
+#ifdef Q_OS_WIN
+#include "core/platform/WinFileType.h"
+#include "core/platform/win32/WinCalculator.h"
+#else
+#include "core/platform/ClassesStore.h"
+#include "core/platform/FreedesktopShell.h"
+#endif
+
+namespace Platform
+{
+namespace
+{
+class SystemClock : public Clock
+{
+public:
+    QDateTime now() override { return QDateTime::currentDateTime(); }
+};
+
+class ProcessLauncher : public Launcher
+{
+public:
+    bool start(const QString& program) override { return QProcess::startDetached(program, {}); }
+
+    QStringList calculatorPaths() override
+    {
+#ifdef Q_OS_WIN
+        QStringList paths;
+        for (const std::wstring& path : WinNative::calculatorPaths())
+            paths << QString::fromStdWString(path);
+        return paths;
+#else
+        // The desktop's own calculator: the first of the usual ones installed.
+        for (const char* name : {"gnome-calculator", "kcalc", "mate-calc", "galculator", "qalculate-gtk", "xcalc"}) {
+            const QString path = QStandardPaths::findExecutable(QString::fromLatin1(name));
+            if (!path.isEmpty())
+                return {path};
+        }
+        return {};
+#endif
+    }
+};
+
+class RunningProgram : public ProgramLocation
+{
+public:
+    // Qt writes a drive's root as "C:/": natively "C:\", the trailing
+    // separator included, as the folder is reported there.
+    QString folder() override { return QDir::toNativeSeparators(QCoreApplication::applicationDirPath()); }
+    QString exeName() override { return QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName(); }
+    QString filePath() override { return QCoreApplication::applicationFilePath(); }
+};
+} // namespace
+
+void installSystemServices()
+{
+    static SystemClock clock;
+    static ProcessLauncher launcher;
+    static RunningProgram program;
+    static SingleInstance instance;
+#ifdef Q_OS_WIN
+    static WinRegistry registry;
+    static WinShell shell;
+#else
+    static ClassesStore registry;
+    static FreedesktopShell shell([] { return program.filePath(); });
+#endif
+    Services& s = services();
+    s.clock = &clock;
+    s.launcher = &launcher;
+    s.program = &program;
+    s.instance = &instance;
+    s.registry = &registry;
+    s.shell = &shell;
+}
+} // namespace Platform

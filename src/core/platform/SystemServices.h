@@ -1,0 +1,10 @@
+#pragma once
+
+// The real services that need no window: the clock, starting programs, where
+// the program lives, the single-instance guard, and the registry and shell
+// notice (the Windows ones on Windows, a classes table in the store and the
+// freedesktop.org files elsewhere). Installed once, at start.
+namespace Platform
+{
+void installSystemServices();
+} // namespace Platform

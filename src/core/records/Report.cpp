@@ -1,0 +1,319 @@
+#include "core/records/Report.h"
+
+#include "core/records/FillUpTable.h"
+
+#include "core/frame/Conversions.h"
+#include "core/frame/Memory.h"
+#include "core/frame/StringTable.h"
+#include "core/frame/Titles.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace
+{
+const QString kCrLf = QStringLiteral("\r\n");
+const QString kPerHundred = QStringLiteral(" / 100 Kms");
+const QString kTotal = QStringLiteral(" - Tot: ");
+const QString kEuro = QStringLiteral(" €");
+
+// A value never written reads as the default the original passes: 0 or "".
+QStringView text(const FillUpTable& records, const FillUpTable::Record& record, int key, QStringView fallback)
+{
+    const QStringView value = records.text(record, key);
+    return value.isNull() ? fallback : value;
+}
+
+// A consumption or amount that is absent or no number counts as 0.
+double orZero(double value)
+{
+    return std::isnan(value) ? 0 : value;
+}
+
+// Characters 4 to 8 of the date text: the month name cut to five letters, or
+// less of it for short names ("May 2"). The year mostly falls outside.
+QStringView monthKey(QStringView date)
+{
+    if (date.size() < 4)
+        return {};
+    return date.sliced(3, std::min<qsizetype>(5, date.size() - 3));
+}
+
+// An average gets a line when it is 0, exactly 1 or above 1; one between 0
+// and 1, or negative, is left out.
+bool averageShown(double average)
+{
+    return average == 0 || average >= 1;
+}
+
+// A sum beyond the range of numbers shows the error text, never "1.#INF".
+QString averageFigure(double average)
+{
+    return std::isfinite(average) ? FormatPattern(Mixed(LocaleText(average)), u"00.000") : LocalizedText(186);
+}
+
+// The amount as LocaleText writes it. Most stored amounts are in that form
+// already (digits, the user's separator, no trailing zero), and are copied:
+// writing 100,000 numbers anew is half the report's time.
+void appendAmount(QString& out, QStringView stored, double amount)
+{
+    const QChar separator = userLocale().decimalSeparator;
+    const qsizetype point = stored.indexOf(separator);
+    const QStringView whole = point < 0 ? stored : stored.first(point);
+    const QStringView fraction = point < 0 ? QStringView() : stored.sliced(point + 1);
+    const auto digits = [](QStringView s) {
+        return std::all_of(s.begin(), s.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
+    };
+    const bool written = !whole.isEmpty() && digits(whole) && digits(fraction) &&
+                         whole.size() + fraction.size() <= 15 &&
+                         (point < 0 || (!fraction.isEmpty() && fraction.back() != u'0')) &&
+                         (whole[0] != u'0' || (whole.size() == 1 && point >= 0 && fraction[0] != u'0'));
+    if (written)
+        out += stored;
+    else
+        out += LocaleText(amount);
+}
+
+QString euros(double amount)
+{
+    return std::isfinite(amount) ? LocaleText(amount) : LocalizedText(186);
+}
+
+QString averageUnit(double average)
+{
+    return LocalizedText(average == 1 ? 195 : 198);
+}
+
+QString versionText()
+{
+    return QStringLiteral("Version ") + ProgramVersion();
+}
+
+// Appends the body to out; body gets what the final line and the header need.
+void appendBody(QString& out, const FillUpTable& records, ReportBody& body)
+{
+    if (records.empty())
+        return;
+    body.noRecords = false;
+
+    const QString liters = LocalizedText(198);
+    const QString monthLabel = LocalizedText(255);
+    using Key = FillUpTable::Key;
+
+    int count = 0;
+    int monthCount = 0;
+    double sum = 0;
+    double monthSum = 0;
+    double monthAmount = 0;
+    QStringView date = text(records, records[0], Key::Date, u"0");
+    for (size_t k = 0; k < records.size(); ++k) {
+        const FillUpTable::Record& record = records[k];
+        const bool last = k + 1 == records.size();
+        const QStringView tanko = text(records, record, Key::Tanko, u"0");
+        const QStringView payCom = text(records, record, Key::PayCom, u"");
+        const double conso = orZero(record.conso);
+        const double amount = orZero(record.euro);
+
+        out += u' ';
+        out += date;
+        if (conso != 0) {
+            ++count;
+            ++monthCount;
+            out += QStringLiteral(" - ");
+            out += tanko;
+            out += u' ';
+            out += liters;
+            out += kPerHundred;
+        }
+        if (amount != 0) {
+            out += kTotal;
+            appendAmount(out, records.text(record, Key::Pay), amount);
+            out += kEuro;
+        }
+        if (!payCom.isEmpty()) {
+            out += QStringLiteral(" (");
+            out += payCom;
+            out += u')';
+        }
+        out += kCrLf;
+        sum += conso;
+        body.totalAmount += amount;
+        monthSum += conso;
+        monthAmount += amount;
+
+        const QStringView next = last ? QStringView() : text(records, records[k + 1], Key::Date, u"0");
+        if (!last && monthKey(date) == monthKey(next)) {
+            date = next;
+            continue;
+        }
+        const double monthAverage = monthCount > 0 ? monthSum / monthCount : 0;
+        if (averageShown(monthAverage)) {
+            out += kCrLf;
+            out += QStringLiteral("- ");
+            out += monthLabel;
+            out += QStringLiteral(": ");
+            out += averageFigure(monthAverage);
+            out += u' ';
+            out += averageUnit(monthAverage);
+            out += kPerHundred;
+        }
+        if (monthAmount != 0) {
+            out += kTotal;
+            out += euros(monthAmount);
+            out += kEuro;
+        }
+        // The last month is closed only by its amount; the overall line
+        // then starts after one line break less.
+        if (!last)
+            out += kCrLf + kCrLf;
+        else if (monthAmount != 0)
+            out += kCrLf;
+        monthCount = 0;
+        monthSum = 0;
+        monthAmount = 0;
+        date = next;
+    }
+
+    body.TotalAverage = count > 0 ? sum / count : 0;
+    out += kCrLf;
+    if (body.totalAmount == 0)
+        out += kCrLf;
+    if (averageShown(body.TotalAverage)) {
+        body.finalLine = true;
+        body.averageText = averageFigure(body.TotalAverage);
+        body.unitText = averageUnit(body.TotalAverage);
+        out += QStringLiteral("- ");
+        out += LocalizedText(204);
+        out += QStringLiteral(": ");
+        out += body.averageText;
+        out += u' ';
+        out += body.unitText;
+        out += kPerHundred;
+    }
+    if (body.totalAmount != 0) {
+        out += kTotal;
+        out += euros(body.totalAmount);
+        out += kEuro;
+    }
+}
+
+void appendHeader(QString& text, const QString& user)
+{
+    text += QStringLiteral(" Tankometer: ") + versionText() + u'\n';
+    text += u' ' + LocalizedText(261) + QStringLiteral(": Remo Vastelli\n\n");
+    text += u' ' + LocalizedText(258) + QStringLiteral(": ") + user + QStringLiteral("\n\n");
+}
+
+// The header's runs, and the final line's found from the end of the text.
+void placeRuns(Report& report, const ReportBody& body, const QString& user)
+{
+    const qsizetype lp = QStringLiteral("Tankometer").size();
+    const qsizetype lv = versionText().size();
+    const qsizetype lal = LocalizedText(261).size();
+    const qsizetype la = QStringLiteral("Remo Vastelli").size();
+    const qsizetype lul = LocalizedText(258).size();
+    const qsizetype lu = user.size();
+    report.runs = {
+        {1, lp, ReportRun::Bold},
+        {lp + 3, lv + 1, ReportRun::Teal},
+        {lp + lv + 5, lal, ReportRun::Bold},
+        {lp + lv + lal + 7, la, ReportRun::Teal},
+        {lp + lv + lal + la + 10, lul, ReportRun::Bold},
+        {lp + lv + lal + la + lul + 12, lu, ReportRun::Teal},
+    };
+
+    if (body.noRecords || !body.finalLine)
+        return;
+    // The 2 is the closing CR LF.
+    const qsizetype l = report.text.size();
+    const QString figureToEnd = body.averageText + u' ' + body.unitText + kPerHundred;
+    const qsizetype lt = 2 + LocalizedText(204).size() + 2 + figureToEnd.size();
+    const QString amount = body.totalAmount != 0 ? euros(body.totalAmount) : QString();
+    const qsizetype lpart = body.totalAmount != 0 ? kTotal.size() + amount.size() + kEuro.size() : 0;
+    report.runs.push_back({l - lt - lpart - 2, lt + lpart, ReportRun::Bold});
+    report.runs.push_back({l - figureToEnd.size() - lpart - 2, body.averageText.size(), ReportRun::Teal});
+    if (body.totalAmount != 0)
+        report.runs.push_back({l - amount.size() - kEuro.size() - 2, amount.size(), ReportRun::Teal});
+}
+
+void appendEnd(QString& text, const ReportBody& body)
+{
+    if (body.noRecords)
+        text += u' ' + LocalizedText(192);
+    else
+        text += kCrLf;
+}
+} // namespace
+
+ReportBody BuildReportBody(const FillUpTable& records)
+{
+    ReportBody body;
+    body.text.reserve(qsizetype(records.size()) * 72);
+    appendBody(body.text, records, body);
+    return body;
+}
+
+ReportBody BuildReportBody(const SettingsStore* store, const QString& user)
+{
+    FillUpTable records;
+    if (store)
+        records.read(*store, user);
+    return BuildReportBody(records);
+}
+
+Report ComposeReport(const ReportBody& body, const QString& user)
+{
+    Report report;
+    report.text.reserve(body.text.size() + 128);
+    appendHeader(report.text, user);
+    report.text += body.text;
+    appendEnd(report.text, body);
+    placeRuns(report, body, user);
+    return report;
+}
+
+// The body is written straight after the header: at 100,000 fill-ups a copy
+// of it is 13 MB.
+Report BuildReport(const FillUpTable& records, double* totalAverage)
+{
+    Report report;
+    ReportBody body;
+    report.text.reserve(qsizetype(records.size()) * 72 + 256);
+    PreferLargePages(report.text.constData(), size_t(report.text.capacity()) * sizeof(QChar));
+    appendHeader(report.text, records.user());
+    appendBody(report.text, records, body);
+    appendEnd(report.text, body);
+    placeRuns(report, body, records.user());
+    if (totalAverage)
+        *totalAverage = body.TotalAverage;
+    return report;
+}
+
+Report BuildReport(const SettingsStore* store, const QString& user)
+{
+    if (!store)
+        return ComposeReport(ReportBody(), user);
+    FillUpTable records;
+    records.read(*store, user);
+    return BuildReport(records);
+}
+
+LineBreakMap::LineBreakMap(QString& text)
+{
+    // In place: the report may be ten megabytes.
+    qsizetype to = 0;
+    for (qsizetype from = 0; from < text.size(); ++from) {
+        if (text[from] == u'\r' && from + 1 < text.size() && text[from + 1] == u'\n') {
+            m_carriageReturns.push_back(from);
+            continue;
+        }
+        text[to++] = text[from];
+    }
+    text.truncate(to);
+}
+
+qsizetype LineBreakMap::documentOffset(qsizetype offset) const
+{
+    const auto before = std::lower_bound(m_carriageReturns.begin(), m_carriageReturns.end(), offset);
+    return offset - (before - m_carriageReturns.begin());
+}

@@ -1,0 +1,100 @@
+#include "gui/accessories/Form6.h"
+
+#include "core/frame/Conversions.h"
+#include "core/frame/Module1.h"
+#include "core/frame/Platform.h"
+#include "core/frame/Titles.h"
+#include "gui/base/Accessibility.h"
+#include "gui/base/Appearance.h"
+#include "ui_Form6.h"
+
+#include <QLabel>
+#include <QShowEvent>
+
+namespace
+{
+bool sameNames(const QLocale& locale, const LocaleInfo& info)
+{
+    for (int m = 1; m <= 12; ++m)
+        if (locale.standaloneMonthName(m, QLocale::LongFormat) != info.monthNames.value(m - 1))
+            return false;
+    for (int d = 1; d <= 7; ++d)
+        if (locale.dayName(d, QLocale::LongFormat) != info.weekdayNames.value(d - 1))
+            return false;
+    return true;
+}
+
+// The calendar control names months and days from a QLocale, the date label
+// from the user's notation: find a locale that speaks the same names, the
+// language's main country first, so both read alike.
+QLocale calendarLocale(const LocaleInfo& info)
+{
+    if (sameNames(QLocale::system(), info))
+        return QLocale::system();
+    const auto all = QLocale::matchingLocales(QLocale::AnyLanguage, QLocale::AnyScript, QLocale::AnyTerritory);
+    for (const QLocale& candidate : all) {
+        if (!sameNames(candidate, info))
+            continue;
+        const QLocale main(candidate.language());
+        return sameNames(main, info) ? main : candidate;
+    }
+    return QLocale::system();
+}
+} // namespace
+
+Form6::Form6(const QString& mainDate, QWidget* parent)
+    : QDialog(parent), ui(std::make_unique<Ui::Form6>()), m_mainDate(mainDate)
+{
+    ui->setupUi(this);
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                   Qt::MSWindowsFixedSizeDialogHint);
+    setFixedSize(size());
+    // Its own empty icon: without one the window would show the program's.
+    setWindowIcon(QIcon());
+    ui->MonthView1->setLocale(calendarLocale(userLocale()));
+
+    // The calendar is read as the long date it has selected.
+    Accessibility::nameAfter(ui->MonthView1, {ui->Label1});
+
+    connect(ui->MonthView1, &QCalendarWidget::clicked, this, &Form6::MonthView1_DateClick);
+    // Enter on a date chooses it as a click does, for those who use the keys.
+    connect(ui->MonthView1, &QCalendarWidget::activated, this, &Form6::MonthView1_DateClick);
+    connect(ui->Command1, &QPushButton::clicked, this, &Form6::Command1_Click);
+}
+
+Form6::~Form6() = default;
+
+void Form6::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    if (event->spontaneous())
+        return;
+    fitOnScreen(this);
+    Form_Activate();
+}
+
+void Form6::Form_Activate()
+{
+    setWindowTitle(UserWindowTitle(Module1::CurUser));
+    QDate date = DateFromText(m_mainDate);
+    // The label may hold a date of another locale (changed since the last
+    // run): start from today and leave the label alone until a click.
+    if (!date.isValid() || date < ui->MonthView1->minimumDate() || date > ui->MonthView1->maximumDate())
+        date = Platform::services().clock->today();
+    ui->MonthView1->setSelectedDate(date);
+    ui->Label1->setText(FormatPattern(date, u"dddd dd mmmm yyyy"));
+    Accessibility::nameControls(this);
+}
+
+void Form6::MonthView1_DateClick(QDate DateClicked)
+{
+    m_mainDate = FormatPattern(DateClicked, u"dd mmmm yyyy");
+    emit dateChosen(m_mainDate);
+    ui->Label1->setText(FormatPattern(DateClicked, u"dddd dd mmmm yyyy"));
+    Accessibility::nameControls(this);
+}
+
+void Form6::Command1_Click()
+{
+    accept();
+}

@@ -1,0 +1,174 @@
+#include "gui/base/Accessibility.h"
+
+#include "core/frame/Platform.h"
+#include "core/frame/StringTable.h"
+
+#include <QAbstractButton>
+#include <QAccessibleWidget>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QStringList>
+
+namespace Accessibility
+{
+namespace
+{
+// Object names rather than pointers: a caption is found again in the control's
+// own window, so a stale entry cannot point into freed memory.
+constexpr char CaptionsProperty[] = "tankoAccessibleCaptions";
+constexpr char RowProperty[] = "tankoAccessibleRow";
+constexpr char HeadingProperty[] = "tankoAccessibleHeading";
+constexpr char ButtonProperty[] = "tankoAccessibleButton";
+
+QString captionText(const QWidget* widget)
+{
+    if (const auto* label = qobject_cast<const QLabel*>(widget))
+        return label->text();
+    if (const auto* button = qobject_cast<const QAbstractButton*>(widget))
+        return button->text();
+    if (const auto* frame = qobject_cast<const QGroupBox*>(widget))
+        return frame->title();
+    if (const auto* edit = qobject_cast<const QLineEdit*>(widget))
+        return edit->text();
+    if (const auto* combo = qobject_cast<const QComboBox*>(widget))
+        return combo->currentText();
+    if (const auto* text = qobject_cast<const QPlainTextEdit*>(widget))
+        return text->toPlainText();
+    return {};
+}
+
+} // namespace
+
+// Through the platform's announcer when there is one: it is where a test
+// hears what a screen reader would be told.
+void setName(QWidget* control, const QString& name)
+{
+    if (control->accessibleName() == name)
+        return;
+    if (Platform::Announcer* announcer = Platform::services().announcer)
+        announcer->rename(control, name);
+    else
+        control->setAccessibleName(name);
+}
+
+namespace
+{
+class PictureButton : public QAccessibleWidget
+{
+public:
+    explicit PictureButton(QWidget* picture) : QAccessibleWidget(picture, QAccessible::Button) {}
+
+    QStringList actionNames() const override { return QAccessibleWidget::actionNames() << pressAction(); }
+
+    void doAction(const QString& action) override
+    {
+        if (action != pressAction())
+            return QAccessibleWidget::doAction(action);
+        // Posted: the window a click opens is modal, and the screen reader
+        // waits for this call to return.
+        QCoreApplication::postEvent(
+            widget(), new QKeyEvent(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier, QStringLiteral(" ")));
+    }
+};
+
+// Asked once per class from the object's own up to QObject; a class of the
+// program's own comes first, before Qt answers for the class it derives from.
+QAccessibleInterface* factory(const QString& className, QObject* object)
+{
+    auto* widget = qobject_cast<QWidget*>(object);
+    if (!widget || className != QLatin1String(object->metaObject()->className()))
+        return nullptr;
+    if (widget->property(ButtonProperty).toBool())
+        return new PictureButton(widget);
+    // A plain top-level widget is otherwise read as a filler, nameless to some readers.
+    if (widget->isWindow() && widget->windowType() == Qt::Window)
+        return new QAccessibleWidget(widget, QAccessible::Window);
+    return nullptr;
+}
+} // namespace
+
+void install()
+{
+    static bool installed = false;
+    if (!installed)
+        QAccessible::installFactory(factory);
+    installed = true;
+}
+
+void nameAfter(QWidget* control, std::initializer_list<const QWidget*> captions)
+{
+    QStringList names;
+    for (const QWidget* caption : captions)
+        names << caption->objectName();
+    control->setProperty(CaptionsProperty, names);
+    setName(control, nameOf(control));
+}
+
+void nameRow(QWidget* control, const QWidget* heading, int row)
+{
+    control->setProperty(RowProperty, row);
+    nameAfter(control, {heading});
+}
+
+void nameRow(QWidget* control, int headingText, int row, std::initializer_list<const QWidget*> captions)
+{
+    control->setProperty(RowProperty, row);
+    control->setProperty(HeadingProperty, headingText);
+    nameAfter(control, captions);
+}
+
+void labelField(QLabel* label, QWidget* field)
+{
+    label->setBuddy(field);
+}
+
+void actAsButton(QWidget* picture)
+{
+    install();
+    picture->setProperty(ButtonProperty, true);
+    picture->setFocusPolicy(Qt::StrongFocus);
+}
+
+QString nameOf(const QWidget* control)
+{
+    const QVariant captions = control->property(CaptionsProperty);
+    if (!captions.isValid())
+        return captionText(control);
+    QStringList parts;
+    if (const QVariant heading = control->property(HeadingProperty); heading.isValid())
+        parts << LocalizedText(heading.toInt());
+    for (const QString& name : captions.toStringList()) {
+        const QWidget* caption =
+            name == control->objectName() ? control : control->window()->findChild<const QWidget*>(name);
+        const QString text = caption ? captionText(caption).simplified() : QString();
+        if (!text.isEmpty())
+            parts << text;
+    }
+    const QVariant row = control->property(RowProperty);
+    if (row.isValid() && !parts.isEmpty())
+        parts[0] = parts[0] + QStringLiteral(", ") + LocalizedText(330) + u' ' + QString::number(row.toInt());
+    return parts.isEmpty() ? control->toolTip() : parts.join(QStringLiteral(": "));
+}
+
+void nameControls(QWidget* window)
+{
+    for (QWidget* control : window->findChildren<QWidget*>()) {
+        if (control->window() == window && control->property(CaptionsProperty).isValid())
+            setName(control, nameOf(control));
+    }
+}
+
+void showResult(QLabel* label, const QString& text)
+{
+    if (label->text() == text)
+        return;
+    // The label keeps its old name meanwhile, so Qt does not read the text out on its own.
+    label->setText(text);
+    setName(label, nameOf(label));
+}
+} // namespace Accessibility

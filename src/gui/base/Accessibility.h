@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QString>
+
+#include <initializer_list>
+
+class QLabel;
+class QWidget;
+
+// What a screen reader says for each control. Qt already names buttons, frames,
+// check boxes and plain labels after their own caption, names a field after
+// the label whose buddy it is, describes every control by its tooltip, and
+// keeps all of these current as the texts change. What is left is named here:
+// a control without a caption of its own (a row of the currency table, a
+// picture) and a result label, which is read together with the heading above
+// it. A name is handed to the screen reader only when it changes, so typing
+// one character tells it of the results that character changed and nothing else.
+namespace Accessibility
+{
+// Main windows are read as frames with their title, a picture that acts as a
+// button as a button. Every window that holds either calls it; once is enough.
+void install();
+
+// The controls whose captions, read in this order, name control; the control
+// itself may be one of them. With no caption showing, its tooltip names it.
+void nameAfter(QWidget* control, std::initializer_list<const QWidget*> captions);
+
+// Names control "<heading>, row <row>" (string 330), then the captions after it,
+// for a table whose columns have headings and whose rows have none. The
+// heading is a label of the window or, for a column without one, a text of
+// the string table.
+void nameRow(QWidget* control, const QWidget* heading, int row);
+void nameRow(QWidget* control, int headingText, int row, std::initializer_list<const QWidget*> captions);
+
+// The label captions field: the field is read as the label, and the two are
+// related, which is how a combo box is read on Linux desktops.
+void labelField(QLabel* label, QWidget* field);
+
+// A picture the user clicks: it takes the focus by Tab and by click, is read as
+// a button, and its window treats Enter and Space on it as a click.
+void actAsButton(QWidget* picture);
+
+// A name of its own for a control that nothing on screen captions.
+void setName(QWidget* control, const QString& name);
+
+// The name nameAfter or nameRow gives control now, or its own caption.
+QString nameOf(const QWidget* control);
+
+// Renames every control of window named by nameAfter or nameRow whose name
+// changed; run after its captions change.
+void nameControls(QWidget* window);
+
+// Shows a result and, when it changed, has it read out once. The label is
+// one named with nameAfter.
+void showResult(QLabel* label, const QString& text);
+} // namespace Accessibility

@@ -1,0 +1,22 @@
+#pragma once
+
+class QIcon;
+class QShowEvent;
+class QWidget;
+
+// The program's look on every platform: Tahoma 8.25 pt where it exists, a
+// sans-serif of similar width elsewhere.
+void installProgramFont();
+void ensureResources();
+QIcon programIcon();
+// Keeps a window inside the free area of its screen. One larger than that
+// area is brought down to it, a resizable one by resizing, a fixed one by
+// showing its controls in a scrolled view of that size; true when it was.
+// Run before the window is shown.
+bool fitOnScreen(QWidget* window);
+// Fits the window, then places it in the middle of the free area.
+void centreOnScreen(QWidget* window);
+// A window shown by the program (at first, again after a modal window, by
+// another window) is activated; one the desktop shows again is not: false.
+// The first showing also centres it and puts the focus on `first`.
+bool shownByProgram(QWidget* window, const QShowEvent* event, bool& shownBefore, QWidget* first);

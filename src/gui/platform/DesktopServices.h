@@ -1,0 +1,22 @@
+#pragma once
+
+#include "core/frame/Platform.h"
+
+#include <QStringList>
+
+class QFileDialog;
+
+// The real services that need windows: message boxes, the file dialog and
+// the screen reader's notices. Installed once, at start, beside the system's.
+namespace Platform
+{
+void installDesktopServices();
+
+// "desc|pattern|desc|pattern" as the name filters of a Qt dialog; a
+// description that does not show its patterns gets them appended.
+QStringList nameFiltersFrom(const QString& filter);
+
+// Gives a Qt file dialog everything a request asks for, as closely as Qt
+// allows.
+void configureFileDialog(QFileDialog& dialog, const FileDialogs::Request& request);
+} // namespace Platform

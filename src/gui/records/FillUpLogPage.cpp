@@ -1,0 +1,204 @@
+#include "gui/records/FillUpLogPage.h"
+
+#include "core/frame/Conversions.h"
+#include "core/frame/Platform.h"
+#include "core/frame/SettingsStore.h"
+#include "core/frame/StringTable.h"
+#include "core/records/FillUpLog.h"
+#include "gui/base/Accessibility.h"
+#include "gui/records/FillUpEditor.h"
+#include "ui_FillUpLogPage.h"
+
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QStyledItemDelegate>
+#include <QUndoCommand>
+
+namespace
+{
+// A value that reads as nothing is shown as stored, in italics and dark red.
+class MarkUnreadable : public QStyledItemDelegate
+{
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override
+    {
+        QStyledItemDelegate::initStyleOption(option, index);
+        if (index.data(FillUpLog::UnreadableRole).toBool()) {
+            option->font.setItalic(true);
+            option->palette.setColor(QPalette::Text, QColor(128, 0, 0));
+        }
+    }
+};
+
+// One correction or removal; undoing it is the same change the other way.
+class FillUpCommand : public QUndoCommand
+{
+public:
+    FillUpCommand(FillUpLogPage& page, size_t position, std::optional<FillUpTable::Texts> before,
+                  std::optional<FillUpTable::Texts> after)
+        : m_page(page), m_position(position), m_before(std::move(before)), m_after(std::move(after))
+    {
+    }
+    void redo() override { setObsolete(!m_page.apply(m_position, m_before, m_after)); }
+    void undo() override { setObsolete(!m_page.apply(m_position, m_after, m_before)); }
+
+private:
+    FillUpLogPage& m_page;
+    size_t m_position;
+    std::optional<FillUpTable::Texts> m_before;
+    std::optional<FillUpTable::Texts> m_after;
+};
+} // namespace
+
+FillUpLogPage::FillUpLogPage(FillUpLog& log, QWidget* parent)
+    : QWidget(parent), ui(std::make_unique<Ui::FillUpLogPage>()), m_log(log)
+{
+    ui->setupUi(this);
+    QTableView* view = ui->FillUpLog;
+    view->setModel(&m_log);
+    view->setItemDelegate(new MarkUnreadable(view));
+    view->verticalHeader()->hide();
+    view->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    view->verticalHeader()->setDefaultSectionSize(view->fontMetrics().height() + 6);
+    view->horizontalHeader()->setStretchLastSection(true);
+    view->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
+    view->horizontalHeader()->setSortIndicatorClearable(true);
+    view->setSortingEnabled(true);
+    view->installEventFilter(this);
+
+    connect(view, &QTableView::doubleClicked, this, &FillUpLogPage::editCurrent);
+    connect(ui->EditButton, &QPushButton::clicked, this, &FillUpLogPage::editCurrent);
+    connect(ui->DeleteButton, &QPushButton::clicked, this, &FillUpLogPage::removeCurrent);
+    connect(ui->UndoButton, &QPushButton::clicked, &m_history, &QUndoStack::undo);
+    connect(ui->RedoButton, &QPushButton::clicked, &m_history, &QUndoStack::redo);
+    connect(&m_history, &QUndoStack::canUndoChanged, ui->UndoButton, &QPushButton::setEnabled);
+    connect(&m_history, &QUndoStack::canRedoChanged, ui->RedoButton, &QPushButton::setEnabled);
+    ui->UndoButton->setEnabled(false);
+    ui->RedoButton->setEnabled(false);
+    const auto chosen = [this] {
+        const bool any = ui->FillUpLog->currentIndex().isValid();
+        ui->EditButton->setEnabled(any);
+        ui->DeleteButton->setEnabled(any);
+    };
+    connect(view->selectionModel(), &QItemSelectionModel::currentChanged, this, chosen);
+    connect(&m_log, &QAbstractItemModel::modelReset, this, chosen);
+    connect(&m_log, &QAbstractItemModel::rowsRemoved, this, chosen);
+    chosen();
+}
+
+FillUpLogPage::~FillUpLogPage() = default;
+
+void FillUpLogPage::setTexts()
+{
+    ui->EditButton->setText(LocalizedText(374));
+    ui->DeleteButton->setText(LocalizedText(377));
+    ui->UndoButton->setText(LocalizedText(380));
+    ui->RedoButton->setText(LocalizedText(383));
+    // No column is measured against 100,000 rows: each is as wide as its
+    // title or the widest text it can show, whichever is wider.
+    QTableView* view = ui->FillUpLog;
+    const QFontMetrics text = view->fontMetrics(), title = view->horizontalHeader()->fontMetrics();
+    int date = 0;
+    for (int month = 1; month <= 12; ++month)
+        date = std::max(date, text.horizontalAdvance(FormatPattern(QDate(2026, month, 28), u"dd mmmm yyyy")));
+    const auto width = [&text](const char* sample) { return text.horizontalAdvance(QLatin1StringView(sample)); };
+    const int widest[] = {width("000000"), date, width("0000.0"), width("00.00"), width("00.00"), width("0000.00")};
+    for (int column = 0; column < FillUpLog::Paid; ++column)
+        view->setColumnWidth(
+            column,
+            std::max(widest[column], title.horizontalAdvance(m_log.headerData(column, Qt::Horizontal).toString())) +
+                16);
+    showTotals();
+}
+
+// The totals also name the table for a screen reader: its tab already says "Fill-ups".
+void FillUpLogPage::showTotals()
+{
+    const QString totals = TotalsText(m_log.totals());
+    ui->Totals->setText(totals);
+    Accessibility::setName(ui->FillUpLog, totals);
+}
+
+bool FillUpLogPage::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == ui->FillUpLog && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        // Enter would otherwise reach the window's default button and close it.
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            editCurrent();
+            return true;
+        }
+        if (key == Qt::Key_Delete) {
+            removeCurrent();
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void FillUpLogPage::editCurrent()
+{
+    const QModelIndex current = ui->FillUpLog->currentIndex();
+    if (!current.isValid())
+        return;
+    const size_t position = m_log.position(current.row());
+    FillUpEditor editor(m_log.table(), position, this);
+    if (editor.exec() != QDialog::Accepted)
+        return;
+    const FillUpTable::Texts before = m_log.table().texts(position);
+    if (editor.texts() != before)
+        m_history.push(new FillUpCommand(*this, position, before, editor.texts()));
+}
+
+void FillUpLogPage::removeCurrent()
+{
+    const QModelIndex current = ui->FillUpLog->currentIndex();
+    if (!current.isValid())
+        return;
+    const size_t position = m_log.position(current.row());
+    const QString number = m_log.index(current.row(), FillUpLog::Number).data().toString();
+    const QString date = m_log.index(current.row(), FillUpLog::Date).data().toString();
+    const int answer = Platform::services().messages->ask(this, LocalizedText(389).arg(number, date),
+                                                          {LocalizedText(377), LocalizedText(368)},
+                                                          Platform::Exclamation, window()->windowTitle());
+    if (answer == 0)
+        m_history.push(new FillUpCommand(*this, position, m_log.table().texts(position), std::nullopt));
+}
+
+bool FillUpLogPage::apply(size_t position, const std::optional<FillUpTable::Texts>& from,
+                          const std::optional<FillUpTable::Texts>& to)
+{
+    SettingsStore* store = SettingsStore::current();
+    if (!store)
+        return false;
+    const FillUpTable::Outcome outcome = !to     ? m_log.remove(*store, position)
+                                         : !from ? m_log.insert(*store, position, *to)
+                                                 : m_log.replace(*store, position, *to);
+    if (outcome == FillUpTable::Outcome::Done) {
+        // The focus stays where the change was: on the record, or the one that took its place.
+        const int row = m_log.row(std::min(position, m_log.table().size() - 1));
+        if (row >= 0)
+            ui->FillUpLog->setCurrentIndex(m_log.index(row, 0));
+        showTotals();
+        emit changed();
+        return true;
+    }
+    if (outcome == FillUpTable::Outcome::ChangedElsewhere) {
+        failed(LocalizedText(386));
+        emit readAgain();
+    } else {
+        failed(LocalizedText(392) + u'\n' + store->lastError());
+    }
+    return false;
+}
+
+// What the history holds no longer fits the store: it goes, once the stack
+// is done with the command that failed.
+void FillUpLogPage::failed(const QString& message)
+{
+    Platform::services().messages->show(this, message, Platform::Critical, window()->windowTitle());
+    QMetaObject::invokeMethod(&m_history, &QUndoStack::clear, Qt::QueuedConnection);
+}

@@ -1,0 +1,58 @@
+#pragma once
+
+#include "core/records/FillUpTable.h"
+
+#include <QUndoStack>
+#include <QWidget>
+
+#include <memory>
+#include <optional>
+
+class FillUpLog;
+
+namespace Ui
+{
+class FillUpLogPage;
+}
+
+// The log tab of the report window: every fill-up in a table with its
+// totals, corrected by Enter, a double click or Edit, removed by Delete after
+// a confirmation, each change undone and redone while the window is open.
+// Every change is written at once; one that cannot be written changes nothing
+// and says why.
+class FillUpLogPage : public QWidget
+{
+    Q_OBJECT
+
+public:
+    FillUpLogPage(FillUpLog& log, QWidget* parent = nullptr);
+    ~FillUpLogPage() override;
+
+    void setTexts();
+    // The totals as the model holds them now.
+    void showTotals();
+    QUndoStack& history() { return m_history; }
+    void editCurrent();
+    void removeCurrent();
+
+    // Turns the records at position from one state to another (none: no
+    // record there); false when nothing could be written.
+    bool apply(size_t position, const std::optional<FillUpTable::Texts>& from,
+               const std::optional<FillUpTable::Texts>& to);
+
+signals:
+    // The records changed: the other tabs show them anew.
+    void changed();
+    // Another program changed them: read them again.
+    void readAgain();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void failed(const QString& message);
+
+    std::unique_ptr<Ui::FillUpLogPage> ui;
+    FillUpLog& m_log;
+    QUndoStack m_history;
+};

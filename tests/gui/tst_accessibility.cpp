@@ -1,0 +1,198 @@
+// The windows as a screen reader reads them, and on a small screen: every
+// control named once per window, results told once per change, the blink and
+// the clock quiet, every window inside an 800 px screen at twice the density.
+#include "WindowSupport.h"
+
+#include "core/frame/Module1.h"
+#include "gui/accessories/Form4.h"
+#include "gui/accessories/Form6.h"
+#include "gui/base/Appearance.h"
+#include "gui/currency/Form7.h"
+#include "gui/frame/Form1.h"
+#include "gui/records/Form2.h"
+#include "gui/users/Form3.h"
+
+#include <QAccessible>
+#include <QComboBox>
+#include <QDialog>
+#include <QHash>
+#include <QLabel>
+#include <QLineEdit>
+#include <QScreen>
+#include <QTest>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace
+{
+// What a screen reader reads as the control's name; a combo box is read as its label.
+QString readName(QWidget* control)
+{
+    QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(control);
+    const auto labels = iface->relations(QAccessible::Label);
+    if (!qobject_cast<QComboBox*>(control))
+        return iface->text(QAccessible::Name);
+    return labels.isEmpty() ? QString() : labels.first().first->text(QAccessible::Name);
+}
+
+// Every window shown in one language, the main window with a fill-up typed.
+struct Windows
+{
+    explicit Windows(const QString& language)
+        : env(language, float(QStringList{"en", "fr", "nl"}.indexOf(language)), u"Anna"_s)
+    {
+        WindowSupport::putUser(env, u"Anna"_s, int(Module1::LangOfs));
+        for (QWidget* window : all())
+            WindowSupport::show(window);
+        for (int i = 1; i < 4; ++i)
+            main.Text1[i]->setText(QStringList{"", "650", "40", "60"}[i]);
+    }
+    std::vector<QWidget*> all() { return {&main, &report, &currency, &calendar, &about, &user}; }
+    TestSupport::Environment env;
+    Form1 main;
+    Form2 report{&main};
+    Form7 currency{&main};
+    Form6 calendar{main.Label1[8]->text(), &main};
+    Form4 about;
+    Form3 user;
+};
+} // namespace
+
+class TestAccessibility : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { installProgramFont(); }
+
+    // Each window is read as a frame or a dialog with its title; each control
+    // it holds by a name no other control of the window has.
+    void everyControlIsNamedOnce_data()
+    {
+        QTest::addColumn<QString>("language");
+        QTest::addColumn<QStringList>("names"); // window.control=name
+        QTest::newRow("en") << "en"
+                            << QStringList{"Form1.Text1_1=Arrival Kms",
+                                           "Form1.Label1_0=Total Kilometers: 650 Kms",
+                                           "Form1.Image1=About...",
+                                           "Form7.Text2_2=Exchange Rate 1 €, row 3",
+                                           "Form7.Option1_2=Current currency, row 3: USD",
+                                           "Form6.MonthView1=Saturday 05 December 2026"};
+        QTest::newRow("fr") << "fr"
+                            << QStringList{"Form1.Label1_1=Moyenne Consommation: 06,15 Litres / 100 Kms",
+                                           "Form7.Text1_3=Devise, ligne 4", "Form3.Combo2=Language - Langue - Taal",
+                                           "Form2.Text1=Moyennes"};
+        QTest::newRow("nl") << "nl"
+                            << QStringList{"Form1.Text1_3=Betaald bedrag", "Form7.Text4_5=Wisselkoers, rij 6",
+                                           "Form7.Option1_0=Huidige munteenheid, rij 1: Euro",
+                                           "Form3.Combo1=Gebruikersnaam", "Form1.Panel3=Geen enkele waarde opgeslagen"};
+    }
+
+    void everyControlIsNamedOnce()
+    {
+        QFETCH(QString, language);
+        QFETCH(QStringList, names);
+        Windows windows(language);
+        QStringList faults;
+        QHash<QString, QString> read; // window.control -> name
+        int controls = 0;
+        for (QWidget* window : windows.all()) {
+            QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(window);
+            const auto role = qobject_cast<QDialog*>(window) ? QAccessible::Dialog : QAccessible::Window;
+            if (iface->role() != role || iface->text(QAccessible::Name) != window->windowTitle())
+                faults << window->objectName() + u" is read as role %1"_s.arg(iface->role());
+            QStringList seen;
+            for (QWidget* control : window->findChildren<QWidget*>()) {
+                const QString where = window->objectName() + u'.' + control->objectName(), name = readName(control);
+                if (control->window() != window || control->objectName().isEmpty() || where.contains(u".qt_"))
+                    continue;
+                read[where] = name;
+                if (control->focusPolicy() == Qt::NoFocus)
+                    continue;
+                ++controls;
+                if (name.trimmed().isEmpty() || seen.contains(name))
+                    faults << where + u" is read '"_s + name + u'\'';
+                seen << name;
+            }
+        }
+        QCOMPARE(faults, QStringList());
+        QVERIFY2(controls > 40, "the walk found too few controls");
+        QStringList shown;
+        for (const QString& row : names)
+            shown << row.section(u'=', 0, 0) + u'=' + read.value(row.section(u'=', 0, 0), u"<none>"_s);
+        QCOMPARE(shown, names);
+        QCOMPARE(QAccessible::queryAccessibleInterface(windows.main.findChild<QWidget*>("Image1"))->role(),
+                 QAccessible::Button);
+    }
+
+    // Each result is told once when it changes and never when it stays; an
+    // activation that changes no caption tells nothing. A foreign currency
+    // blinks and the clock ticks; neither tells anything nor moves the focus.
+    void resultsAreToldOncePerChange()
+    {
+        TestSupport::Environment env;
+        env.put(u"Devises"_s, u"Dev2"_s, u"USD"_s);
+        env.put(u"Anna"_s, u"CurDev"_s, u"2"_s);
+        env.put(u"Anna"_s, u"AffCurrMess"_s, u"False"_s);
+        Form1 form;
+        WindowSupport::show(&form);
+        env.announcer.said.clear();
+        QTest::keyClicks(form.Text1[1], u"650"_s);
+        QTest::keyClicks(form.Text1[2], u"40"_s);
+        QTest::keyClicks(form.Text1[3], u"60"_s);
+        QTest::mouseClick(form.findChild<QWidget*>("Command2"), Qt::LeftButton);
+        form.Form_Activate();
+        QCOMPARE(
+            env.announcer.said,
+            (QStringList{"Label1_0=Total Kilometers: 6 Kms", "Label1_0=Total Kilometers: 65 Kms",
+                         "Label1_0=Total Kilometers: 650 Kms", "Label1_1=Average Consumption: 00.62 Liters / 100 Kms",
+                         "Label1_1=Average Consumption: 06.15 Liters / 100 Kms",
+                         // Saving empties the fields one by one.
+                         "Label1_0=Total Kilometers: No valid distance", "Label1_1=Average Consumption",
+                         "Panel3=06.15 Liters / 100 Kms", "Label1_1=Average Consumption: Amount impossible",
+                         "Label1_1=Average Consumption"}));
+        env.announcer.said.clear();
+        env.clock.current = env.clock.current.addSecs(60);
+        QTRY_VERIFY(!form.label2Shown());
+        QTRY_VERIFY(form.label2Shown());
+        QTRY_COMPARE(form.findChild<QWidget*>("Panel2")->property("text").toString(), u"09:31"_s);
+        QVERIFY(form.Label2->isVisible() && QApplication::focusWidget() == form.Text1[1]);
+        QCOMPARE(env.announcer.said, QStringList());
+    }
+
+    // At twice the density an 800 px screen holds 400 px: each window opens
+    // inside it, at its own size where that fits, its controls still in order.
+    void windowsFitTheScreen()
+    {
+        Windows windows("en");
+        const QRect screen = windows.main.screen()->availableGeometry();
+        QCOMPARE(screen.size() * windows.main.devicePixelRatio(), QSize(800, 800));
+        for (QWidget* window : windows.all())
+            QVERIFY2(screen.contains(window->frameGeometry()), qPrintable(window->objectName()));
+        QCOMPARE(windows.user.size(), QSize(347, 92));
+        QCOMPARE(windows.about.size(), QSize(372, 270));
+        windows.main.activateWindow();
+        QTRY_COMPARE(QApplication::activeWindow(), &windows.main);
+        windows.main.Text1[1]->setFocus();
+        QStringList order;
+        for (int i = 0; i < 15; ++i) {
+            order << QApplication::focusWidget()->objectName();
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        }
+        QCOMPARE(order, (QStringList{"Text1_1", "Text1_2", "Text1_3", "Command2", "Command1", "Text1_0", "Command3",
+                                     "Command4", "Command5", "Command6", "Command7", "Command8", "Command9", "Image1",
+                                     "Text1_1"}));
+    }
+};
+
+int main(int argc, char* argv[])
+{
+    // Read when the application starts: the offscreen screen of 800 x 800
+    // pixels then holds 400 x 400 of the program's.
+    qputenv("QT_SCALE_FACTOR", "2");
+    QApplication app(argc, argv);
+    TestAccessibility test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_accessibility.moc"

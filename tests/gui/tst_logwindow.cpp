@@ -1,0 +1,137 @@
+// The report window's log and chart by keyboard: a correction through the
+// editor, a removal after its confirmation, undo and redo, another
+// program's change, the chart; each read back from the file.
+#include "WindowSupport.h"
+
+#include "gui/frame/Form1.h"
+#include "gui/records/FillUpChart.h"
+#include "gui/records/Form2.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QLineSeries>
+#include <QTableView>
+#include <QTest>
+
+namespace
+{
+void key(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+{
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key(key), modifiers);
+}
+
+// From Close, Tab to the tabs, the arrow keys to the tab, Tab into it.
+void toTab(int tab, QWidget* window = nullptr)
+{
+    if (window) {
+        WindowSupport::show(window);
+        window->activateWindow();
+        QTRY_VERIFY(window->isActiveWindow());
+    }
+    key(Qt::Key_Tab);
+    for (int i = 0; i < tab; ++i)
+        key(Qt::Key_Right);
+    key(Qt::Key_Tab);
+}
+
+// The file's values of the keys "TotEntry Date1 ...".
+QString stored(const TestSupport::Environment& env, const QString& keys)
+{
+    QStringList out;
+    for (const QString& key : keys.split(u' '))
+        out << env.stored("Anna", key);
+    return out.join(u'|');
+}
+} // namespace
+
+class TestLogWindow : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    // Enter on the second fill-up, its distance and litres typed, Enter: the
+    // file, the averages and, back in the main window, the total average.
+    void correct()
+    {
+        TestSupport::Environment env("fr", 1);
+        env.putRecords("05 janvier 2004;07,45;45,5|20 janvier 2004;08,05;50,00");
+        Form1 main;
+        WindowSupport::show(&main);
+        QString averages;
+        WindowSupport::inNextModal(&main, [&](QWidget* modal) {
+            toTab(1);
+            key(Qt::Key_Down);
+            WindowSupport::inNextModal(modal, [&](QWidget*) {
+                QTest::keyClicks(QApplication::focusWidget(), "650");
+                key(Qt::Key_Tab);
+                QTest::keyClicks(QApplication::focusWidget(), "40");
+                key(Qt::Key_Return);
+            });
+            key(Qt::Key_Return);
+            // The offscreen platform gives the report no focus back by itself.
+            modal->activateWindow();
+            QTRY_VERIFY(QApplication::focusWidget());
+            key(Qt::Key_Tab, Qt::ControlModifier | Qt::ShiftModifier);
+            averages = qobject_cast<Form2*>(modal)->Text1->toPlainText().section(u'\n', 6, 6);
+            QTest::keyClick(modal, Qt::Key_Escape);
+        });
+        QTest::mouseClick(main.findChild<QWidget*>("Command3"), Qt::LeftButton);
+        QCOMPARE(stored(env, "Tanko2 Kms2 Ltrs2"), "06,15|650|40");
+        QCOMPARE(averages, " 20 janvier 2004 - 06,15 Litres / 100 Kms - Tot: 50 €");
+        QCOMPARE(main.findChild<QLabel*>("Panel3")->text(), "06,80 Litres / 100 Kms");
+    }
+
+    // Delete asks first and names the fill-up; Ctrl+Z puts it back, Ctrl+Shift+Z
+    // removes it again. Another program's change is shown at the next activation
+    // and no undo overwrites it.
+    void removeUndoRedo()
+    {
+        TestSupport::Environment env("nl", 2);
+        env.putRecords("05 januari 2004;07,45;45,5|20 januari 2004;08,05;50|03 februari 2004;06,90;0");
+        Form2 report;
+        toTab(1, &report);
+        key(Qt::Key_Down);
+        env.messages.answer = [](const QString&) { return 1; };
+        key(Qt::Key_Delete);
+        QCOMPARE(stored(env, "TotEntry Date1 Date2 Date3"), "3|05 januari 2004|20 januari 2004|03 februari 2004");
+        env.messages.answer = [](const QString&) { return 0; };
+        key(Qt::Key_Delete);
+        QCOMPARE(env.messages.shown.back().text,
+                 "Tankbeurt nr. 2 van 20 januari 2004 verwijderen? [Verwijderen|Annuleren]");
+        QCOMPARE(stored(env, "TotEntry Date1 Date2 Date3"), "2|05 januari 2004|03 februari 2004|<absent>");
+        key(Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(stored(env, "TotEntry Date1 Date2 Date3"), "3|05 januari 2004|20 januari 2004|03 februari 2004");
+        key(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(stored(env, "TotEntry Date1 Date2 Date3"), "2|05 januari 2004|03 februari 2004|<absent>");
+
+        SettingsStore other(env.storePath());
+        QVERIFY(other.open() && other.saveAll({{"Anna", "TotEntry", "3"}, {"Anna", "Date3", "09 maart 2004"}}));
+        QApplication::setActiveWindow(nullptr);
+        QApplication::setActiveWindow(&report);
+        QTRY_COMPARE(report.findChild<QTableView*>("FillUpLog")->model()->rowCount(), 3);
+        key(Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(stored(env, "TotEntry Date1 Date2 Date3"), "3|05 januari 2004|03 februari 2004|09 maart 2004");
+    }
+
+    // The chart tab: each fill-up, the months' averages and amounts, the axes
+    // titled in the user's language.
+    void chartShown()
+    {
+        TestSupport::Environment env("en");
+        env.putRecords("05 January 2004;07.45;45.5|20 January 2004;08.05;50|03 February 2004;06.90;0|x;06.00;10");
+        Form2 report;
+        toTab(2, &report);
+        QChart* chart = report.findChild<FillUpChart*>()->chart();
+        QStringList shown;
+        for (QAbstractSeries* series : chart->series())
+            shown << series->name() + u'=' + QString::number(static_cast<QLineSeries*>(series)->count());
+        for (QAbstractAxis* axis : chart->axes())
+            shown << axis->titleText();
+        QCOMPARE(shown.join(u'|'),
+                 "Fill-ups=3|Monthly Average=2|Paid amount in €=2|Date|Average Consumption (l/100 km)|"
+                 "Paid amount in €");
+    }
+};
+
+QTEST_MAIN(TestLogWindow)
+#include "tst_logwindow.moc"

@@ -1,0 +1,328 @@
+// Every window's flow as a user goes through it, by mouse and by keyboard:
+// the main window and its buttons, the Enter chain of a fill-up, the calendar,
+// the about card, the report, the user window and the currency window.
+#include "WindowSupport.h"
+
+#include "core/frame/Module1.h"
+#include "gui/accessories/Form6.h"
+#include "gui/base/Appearance.h"
+#include "gui/frame/Form1.h"
+#include "gui/frame/StartUp.h"
+#include "gui/records/Form2.h"
+#include "gui/users/Form3.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTextBlock>
+#include <QTextEdit>
+
+using TestSupport::Environment;
+using namespace Qt::Literals::StringLiterals;
+
+namespace
+{
+QWidget* child(const QWidget* window, const QString& name)
+{
+    QWidget* found = window->findChild<QWidget*>(name);
+    if (!found)
+        qFatal("no control %s", qPrintable(name));
+    return found;
+}
+
+QString focusName()
+{
+    return QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : QString();
+}
+
+void key(int key)
+{
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key(key));
+}
+} // namespace
+
+class TestWindows : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { installProgramFont(); }
+    void cleanup() { StartUp::unloadAll(); }
+
+    // What the main window shows on opening, in each language and notation;
+    // Calc starts every calculator, Exit ends the program, import and export are on.
+    void mainWindowOpens_data()
+    {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QString>("shown"); // date label, date and time panels, then captions
+        QTest::newRow("en") << "en"
+                            << "05 December 2026|05/12/2026|09:30|Save|Exit|Currency|Paid amount|About...";
+        QTest::newRow("fr") << "fr"
+                            << "05 décembre 2026|05/12/2026|09:30|Sauvegarder|Quitter|Devise|Montant payé|"
+                               "A propos de...";
+        QTest::newRow("nl") << "nl"
+                            << "05 december 2026|05-12-2026|09:30|Opslaan|Sluiten|Munteenheid|Betaald bedrag|"
+                               "Betreffende...";
+    }
+
+    void mainWindowOpens()
+    {
+        QFETCH(QString, locale);
+        Environment env(locale, float(QStringList{"en", "fr", "nl"}.indexOf(locale)));
+        env.launcher.paths = {u"/usr/bin/calc-one"_s, u"/usr/bin/calc-two"_s};
+        Form1 form;
+        WindowSupport::show(&form);
+        QStringList shown{form.Label1[8]->text()};
+        for (const char* name : {"Panel1", "Panel2", "Command2", "Command1", "Command9", "Label1_7"})
+            shown << child(&form, QString::fromLatin1(name))->property("text").toString();
+        QTEST((shown << child(&form, u"Image1"_s)->toolTip()).join(u'|'), "shown");
+        QCOMPARE(form.windowTitle() + u' ' + focusName(), u"Tankometer - Anna - v1.0.43 Text1_1"_s);
+        QCOMPARE(form.size(), QSize(572, 186));
+        // Designer writes whole points; the currency name is 11.25 pt bold, 15 px at 96 dpi.
+        QVERIFY(form.Label2->font().pointSizeF() == 11.25 && form.Label2->font().bold());
+        // The clock moves on; the date label keeps the day the window was made.
+        env.clock.current = QDateTime(QDate(2026, 12, 6), QTime(0, 1));
+        QTRY_COMPARE(child(&form, u"Panel2"_s)->property("text").toString(), u"00:01"_s);
+        QCOMPARE(form.Label1[8]->text(), shown[0]);
+        QTest::mouseClick(child(&form, u"Command7"_s), Qt::LeftButton);
+        QCOMPARE(env.launcher.started, env.launcher.paths);
+        QVERIFY(child(&form, u"Command5"_s)->isEnabled() && child(&form, u"Command6"_s)->isEnabled());
+        QSignalSpy closed(&form, &Form1::closed);
+        QTest::mouseClick(child(&form, u"Command1"_s), Qt::LeftButton);
+        QVERIFY(closed.count() == 1 && !form.isVisible());
+    }
+
+    // Enter walks the fields to Save and saves; the next fill-up then starts
+    // in the first field, and Enter there must not end the program.
+    void enterChain_data()
+    {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QStringList>("typed");    // arrival, litres, amount
+        QTest::addColumn<QStringList>("expected"); // where Enter in the amount field goes, Tanko1 after
+        QTest::newRow("en: saved by Enter")
+            << "en" << QStringList{"650", "40", "60"} << QStringList{"Command2", "06.15"};
+        QTest::newRow("fr: 40,5 litres") << "fr" << QStringList{"650", "40,5", "60"}
+                                         << QStringList{"Command2", "06,23"};
+        QTest::newRow("nl: no distance nor amount, Enter goes to Exit")
+            << "nl" << QStringList{"", "40", ""} << QStringList{"Command1", "<absent>"};
+    }
+
+    void enterChain()
+    {
+        QFETCH(QString, locale);
+        QFETCH(QStringList, typed);
+        QFETCH(QStringList, expected);
+        Environment env(locale);
+        Form1 form;
+        QSignalSpy closed(&form, &Form1::closed);
+        WindowSupport::show(&form);
+        QStringList visited;
+        for (const QString& text : typed) {
+            QTest::keyClicks(QApplication::focusWidget(), text);
+            key(Qt::Key_Return);
+            visited << focusName();
+        }
+        QCOMPARE(visited, (QStringList{"Text1_2", "Text1_3", expected[0]}));
+        if (expected[0] == u"Command2") {
+            key(Qt::Key_Return);
+            QCOMPARE(focusName(), u"Text1_1"_s);
+            key(Qt::Key_Return);
+            QCOMPARE(focusName(), u"Text1_2"_s);
+        }
+        QCOMPARE(env.stored(u"Anna"_s, u"Tanko1"_s), expected[1]);
+        QVERIFY(closed.isEmpty() && form.isVisible());
+    }
+
+    // Opened by its button or by the date, without an icon; a date chosen by
+    // keyboard reaches the main window at once; Escape closes it as OK does.
+    void calendar_data()
+    {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QStringList>("expected"); // opened by, long date shown, the main date after
+        QTest::newRow("en: button") << "en" << QStringList{"Command8", "Saturday 05 December 2026", "06 December 2026"};
+        QTest::newRow("fr: date") << "fr" << QStringList{"Label1_8", "samedi 05 décembre 2026", "06 décembre 2026"};
+    }
+
+    void calendar()
+    {
+        QFETCH(QString, locale);
+        QFETCH(QStringList, expected);
+        Environment env(locale);
+        Form1 form;
+        WindowSupport::show(&form);
+        QStringList shown{expected[0]};
+        bool iconless = false;
+        WindowSupport::inNextModal(&form, [&](QWidget* modal) {
+            iconless = qobject_cast<Form6*>(modal) && modal->windowIcon().isNull();
+            shown << child(modal, u"Label1"_s)->property("text").toString();
+            key(Qt::Key_Right);
+            key(Qt::Key_Return);
+            Module1::CurUser = u"Bert"_s;
+            key(Qt::Key_Escape);
+            QVERIFY(!modal->isVisible());
+        });
+        QTest::mouseClick(child(&form, expected[0]), Qt::LeftButton);
+        QCOMPARE(shown << form.Label1[8]->text(), expected);
+        QVERIFY(iconless && form.windowTitle() == u"Tankometer - Bert - v1.0.43"_s);
+    }
+
+    // The card opens from the picture by mouse or keyboard and closes likewise;
+    // the main window hides meanwhile and is activated again after.
+    void aboutCard_data()
+    {
+        QTest::addColumn<float>("langOfs");
+        QTest::addColumn<int>("openKey"); // 0: a click
+        QTest::addColumn<int>("closeKey");
+        QTest::addColumn<QString>("tooltip");
+        QTest::newRow("en: click, click") << 0.f << 0 << 0 << "Click to close...";
+        QTest::newRow("fr: Enter, Escape")
+            << 1.f << int(Qt::Key_Return) << int(Qt::Key_Escape) << "Cliquez pour fermer...";
+        QTest::newRow("nl: Space, Enter")
+            << 2.f << int(Qt::Key_Space) << int(Qt::Key_Return) << "Klikken om af te sluiten...";
+    }
+
+    void aboutCard()
+    {
+        QFETCH(float, langOfs);
+        QFETCH(int, openKey);
+        QFETCH(int, closeKey);
+        Environment env("en", langOfs);
+        Form1 form;
+        WindowSupport::show(&form);
+        QString tooltip;
+        bool mainHidden = false;
+        const auto use = [](QWidget* picture, int key) {
+            picture->setFocus();
+            key ? QTest::keyClick(picture, Qt::Key(key)) : QTest::mouseClick(picture, Qt::LeftButton);
+        };
+        WindowSupport::inNextModal(&form, [&](QWidget* card) {
+            mainHidden = !form.isVisible() && focusName() == u"Image1";
+            tooltip = child(card, u"Image1"_s)->toolTip();
+            Module1::CurUser = u"Bert"_s;
+            use(child(card, u"Image1"_s), closeKey);
+            QVERIFY(!card->isVisible());
+        });
+        use(child(&form, u"Image1"_s), openKey);
+        QTEST(tooltip, "tooltip");
+        QVERIFY(mainHidden && form.isVisible() && form.windowTitle() == u"Tankometer - Bert - v1.0.43"_s);
+    }
+
+    // The report opens with Close focused, its last line bold with the figures
+    // teal, and closes by Enter on either control or by Escape.
+    void report_data()
+    {
+        QTest::addColumn<float>("langOfs");
+        QTest::addColumn<QString>("control"); // where the key goes
+        QTest::addColumn<int>("closeKey");
+        QTest::addColumn<QString>("expected"); // caption, then the last line
+        QTest::newRow("en: Enter on Close") << 0.f << "Command1" << int(Qt::Key_Return)
+                                            << "Close|- Total Average: 07.750 Liters / 100 Kms - Tot: 95.5 €";
+        QTest::newRow("fr: Enter in the report")
+            << 1.f << "Text1" << int(Qt::Key_Enter) << "Fermer|- Moyenne Totale: 07.750 Litres / 100 Kms - Tot: 95.5 €";
+        QTest::newRow("nl: Escape") << 2.f << "Text1" << int(Qt::Key_Escape)
+                                    << "Sluiten|- Totaal Gemiddelde: 07.750 Liters / 100 Kms - Tot: 95.5 €";
+    }
+
+    void report()
+    {
+        QFETCH(float, langOfs);
+        QFETCH(QString, control);
+        QFETCH(int, closeKey);
+        Environment env("en", langOfs, u"Paul"_s);
+        env.putRecords(u"05 January 2004;07.45;45.5|20 January 2004;08.05;50"_s, u"Paul"_s);
+        Form1 form;
+        WindowSupport::show(&form);
+        QStringList shown;
+        QString styles; // per character of the last line: B bold, + bold and teal
+        WindowSupport::inNextModal(&form, [&](QWidget* modal) {
+            auto* report = qobject_cast<Form2*>(modal);
+            QVERIFY(report && focusName() == u"Command1");
+            const QTextBlock last = report->Text1->document()->lastBlock().previous();
+            shown << report->Command1->text() << last.text();
+            for (const QTextLayout::FormatRange& range : last.textFormats()) {
+                const bool teal = range.format.foreground().color() == QColor(0, 128, 128);
+                styles += QString(range.length, range.format.fontWeight() != QFont::Bold ? u'.' : teal ? u'+' : u'B');
+            }
+            QTest::keyClick(child(modal, control), Qt::Key(closeKey));
+            QVERIFY(!modal->isVisible());
+        });
+        QTest::mouseClick(child(&form, u"Command3"_s), Qt::LeftButton);
+        QTEST(shown.join(u'|'), "expected");
+        const qsizetype figure = shown.value(1).indexOf(u"07.750"), amount = shown.value(1).indexOf(u"95.5");
+        QCOMPARE(styles, QString(figure, u'B') + u"++++++"_s + QString(amount - figure - 6, u'B') + u"++++BB"_s);
+    }
+
+    // The user window at start and from the main window: OK or Enter confirm;
+    // closed without OK after another language was chosen, the main window
+    // comes back speaking the language the store now holds.
+    void userWindow_data()
+    {
+        QTest::addColumn<QString>("how"); // the control clicked, Enter pressed in, or closed
+        QTest::newRow("OK") << "Command1";
+        QTest::newRow("Enter in the name box") << "Combo1";
+        QTest::newRow("closed without OK") << "close";
+    }
+
+    void userWindow()
+    {
+        QFETCH(QString, how);
+        Environment env("en", 0, QString());
+        WindowSupport::putUser(env, u"Anna"_s, 0);
+        Form3& first = StartUp::showUserWindow();
+        QVERIFY(QTest::qWaitForWindowExposed(&first));
+        QTest::keyClick(first.Combo2, Qt::Key_Return);
+        QTRY_VERIFY(StartUp::mainWindowLoaded() && StartUp::mainWindow().isVisible() && !StartUp::userWindow());
+        Form1& main = StartUp::mainWindow();
+        main.Text1[0]->setText(u"12000"_s);
+        QTest::mouseClick(child(&main, u"Command4"_s), Qt::LeftButton);
+        QTRY_VERIFY(!main.isVisible() && StartUp::userWindow() && StartUp::userWindow()->isVisible());
+        Form3& form = *StartUp::userWindow();
+        QTest::keyClick(form.Combo2, Qt::Key_Down); // Français
+        if (how == u"close")
+            form.close();
+        else
+            how == u"Combo1" ? QTest::keyClick(form.Combo1, Qt::Key_Return)
+                             : QTest::mouseClick(form.Command1, Qt::LeftButton);
+        QTRY_VERIFY(main.isVisible());
+        QCOMPARE(env.stored(u"Anna"_s, u"Lang"_s), u"1"_s);
+        QCOMPARE(QStringList({child(&main, u"Command4"_s)->property("text").toString(), main.windowTitle(),
+                              main.Text1[0]->text()}),
+                 QStringList({u"Utilisateur"_s, u"Tankometer - Anna - v1.0.43"_s, u"12000"_s}));
+    }
+
+    // Enter anywhere in the currency window submits it; Escape leaves it and stores nothing.
+    void currencyWindowKeys_data()
+    {
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<QString>("expected"); // CurDev stored, the main window's currency
+        QTest::newRow("Enter on the chosen row") << "Option1_2" << int(Qt::Key_Enter) << "2 USD";
+        QTest::newRow("Enter in a rate") << "Text2_2" << int(Qt::Key_Return) << "2 USD";
+        QTest::newRow("Escape") << "Text2_2" << int(Qt::Key_Escape) << "<absent> Euro";
+    }
+
+    void currencyWindowKeys()
+    {
+        QFETCH(QString, control);
+        QFETCH(int, key);
+        Environment env;
+        env.put(u"Anna"_s, u"AffCurrMess"_s, u"False"_s);
+        Form1 form;
+        WindowSupport::show(&form);
+        WindowSupport::inNextModal(&form, [&](QWidget* modal) {
+            QTest::mouseClick(child(modal, u"Option1_2"_s), Qt::LeftButton);
+            child(modal, control)->setFocus();
+            QTest::keyClick(child(modal, control), Qt::Key(key));
+            QVERIFY(!modal->isVisible());
+        });
+        QTest::mouseClick(child(&form, u"Command9"_s), Qt::LeftButton);
+        QTEST(env.stored(u"Anna"_s, u"CurDev"_s) + u' ' + form.Label2->text(), "expected");
+    }
+};
+
+QTEST_MAIN(TestWindows)
+#include "tst_windows.moc"

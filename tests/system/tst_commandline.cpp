@@ -1,0 +1,83 @@
+// The program on the command line, in an account of its own and without a
+// display: --export, --import with and without --yes, --help, --version, each
+// error with its exit status; and beside a running program, which a later
+// start hands the file to open.
+#include "TestSupport.h"
+
+#include "core/frame/Files.h"
+
+#include <QProcess>
+#include <QTest>
+
+using TestSupport::addRows;
+
+namespace
+{
+// An account with a store of two users, Anna and Bert, none with fill-ups,
+// and a file ~/in.tnk of two.
+class Account : public TestSupport::ProgramAccount
+{
+public:
+    Account()
+    {
+        QDir().mkpath(path("~/data/Tanko"));
+        SettingsStore store(path("~/data/Tanko/tanko.db"));
+        QVERIFY(store.open() &&
+                store.saveAll({{"Option", "TotUsers", "2"}, {"Option", "User1", "Anna"}, {"Option", "User2", "Bert"}}));
+        QVERIFY(Files::write(path("~/in.tnk"), "date,litres\n2026-12-05,40\n2026-12-06,41\n").isEmpty());
+    }
+};
+} // namespace
+
+class TestCommandLine : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    // arguments|the answer typed|exit status|stderr|stdout|Bert's fill-ups and the lines
+    // of ~/out.tnk after ("~" the account)
+    void commands_data()
+    {
+        addRows("%1", R"(
+--version||0||tankometer 1.0.43\n|<absent> -
+--export Anna ~/out.tnk||0|tankometer: 0 fill-ups of "Anna" written to ~/out.tnk\n||<absent> 1
+--import Bert ~/in.tnk --yes||0|tankometer: 2 fill-ups imported into "Bert" from ~/in.tnk; 0 already present, \
+    skipped; 0 lines refused\n||2 -
+--import Bert ~/in.tnk|n|3|Import this file into the fill-ups of Bert?\n~/in.tnk\n\n2 fill-ups to import\n\
+    0 fill-ups already present, skipped\n0 lines refused\n\nImport? [y/N] tankometer: nothing imported\n||<absent> -
+--export Anna ~/in.tnk/out.tnk||1|tankometer: nothing exported: ~/in.tnk is not a folder\n||<absent> -
+--export anna ~/out.tnk||2|tankometer: no user named "anna" (names are matched exactly, letter case included); \
+    the users are "Anna", "Bert"\n||<absent> -)",
+                {}, u'\n');
+    }
+
+    void commands()
+    {
+        QFETCH(QStringList, row);
+        Account account;
+        const QString said = account.run(row[0].split(u' '), row[1].toUtf8() + '\n');
+        QCOMPARE(said, account.path(row.mid(2, 3).join(u'|').replace("\\n", "\n")));
+        QFile out(account.path("~/out.tnk"));
+        const QString lines = out.open(QIODevice::ReadOnly) ? QString::number(out.readAll().count('\n')) : "-";
+        SettingsStore store(account.path("~/data/Tanko/tanko.db"));
+        const QString* bert = store.open() ? store.find(u"Bert", u"TotEntry") : nullptr;
+        QCOMPARE((bert ? *bert : "<absent>") + ' ' + lines, row[5]);
+    }
+
+    // Neither waits for the windows nor disturbs them; a later start with a
+    // file hands it to them.
+    void besideTheRunningProgram()
+    {
+        Account account;
+        QProcess& windows = *account.start({}, {"QT_LOGGING_RULES=tanko.platform.info=true"});
+        QVERIFY(account.up(windows));
+        QVERIFY(account.run({"--help"}).startsWith("0||Usage: tankometer --export NAME FILE\n"));
+        QCOMPARE(account.run({"~/in.tnk"}),
+                 "0|tankometer: already running in this account; the file was handed to that window.\n|");
+        QString said;
+        QTRY_VERIFY((said += windows.readAllStandardError()).contains("asked to open " + account.path("~/in.tnk")));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCommandLine)
+#include "tst_commandline.moc"

@@ -1,0 +1,64 @@
+// The .deb as a user gets it: built by CPack from the current build, unpacked
+// with dpkg into a scratch root, its files checked. (The program itself starts
+// in tests/system/tst_startup.)
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTest>
+
+namespace
+{
+QString run(const QString& program, const QStringList& arguments)
+{
+    QProcess process;
+    process.start(program, arguments);
+    process.waitForFinished(240000);
+    return process.exitCode() == 0 ? QString::fromUtf8(process.readAllStandardOutput()) : "<failed>";
+}
+
+QByteArray bytesOf(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+} // namespace
+
+class TestPackage : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        if (QStandardPaths::findExecutable("dpkg-shlibdeps").isEmpty())
+            QSKIP("no dpkg-shlibdeps here: the .deb cannot be built (install dpkg-dev)");
+        const QString out = m_dir.filePath("out");
+        QVERIFY(run(TANKO_CPACK, {"--config", TANKO_CPACK_CONFIG, "-G", "DEB", "-B", out}) != "<failed>");
+        const QStringList debs = QDir(out).entryList({"*.deb"}, QDir::Files);
+        QCOMPARE(debs.size(), 1);
+        m_deb = QDir(out).filePath(debs.first());
+        QVERIFY(run("dpkg", {"-x", m_deb, m_dir.filePath("root")}) != "<failed>");
+    }
+
+    // Exactly the runtime libraries; a menu entry that opens .tnk files with
+    // the installed program.
+    void controlAndDeclarations()
+    {
+        QCOMPARE(run("dpkg-deb", {"-f", m_deb, "Package", "Section", "Recommends"}),
+                 QString("Package: tankometer\nSection: utils\nRecommends: fonts-liberation2\n"));
+        const QString depends = run("dpkg-deb", {"-f", m_deb, "Depends"});
+        for (const char* library : {"libqt6core6 ", "libqt6gui6 ", "libqt6network6 ", "libqt6svg6 ", "libqt6widgets6 ",
+                                    "libsqlite3-0 ", "libc6 "})
+            QVERIFY2(depends.contains(library), library);
+        QVERIFY2(!depends.contains("-dev") && !depends.contains(u'|'), qPrintable(depends));
+        const QString root = m_dir.filePath("root/usr/share/");
+        QVERIFY(QFile::exists(root + "icons/hicolor/48x48/mimetypes/application-x-tanko.png"));
+        QVERIFY(bytesOf(root + "applications/tankometer.desktop").contains("\nExec=tankometer %f\n"));
+    }
+
+private:
+    QTemporaryDir m_dir;
+    QString m_deb;
+};
+
+QTEST_GUILESS_MAIN(TestPackage)
+#include "tst_package.moc"

@@ -9,7 +9,11 @@
 #include <cstring>
 
 #ifdef Q_OS_WIN
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
 #include <io.h>
+#include <windows.h>
 #else
 #include <sys/stat.h>
 #include <unistd.h>
@@ -50,10 +54,15 @@ QString makeFolder(const QString& path)
 QString replace(const QString& from, const QString& to)
 {
 #ifdef Q_OS_WIN
-    QFile::remove(to);
-    if (QFile::rename(from, to))
+    // One call that replaces the old file, so that there is never a moment
+    // without one.
+    const QString source = QDir::toNativeSeparators(from);
+    const QString target = QDir::toNativeSeparators(to);
+    if (::MoveFileExW(reinterpret_cast<const wchar_t*>(source.utf16()),
+                      reinterpret_cast<const wchar_t*>(target.utf16()),
+                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         return {};
-    return QStringLiteral("cannot move %1 into place").arg(QDir::toNativeSeparators(to));
+    return QStringLiteral("cannot move %1 into place (Windows error %2)").arg(target).arg(::GetLastError());
 #else
     if (std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0)
         return {};
@@ -72,10 +81,12 @@ QString write(const QString& path, const QByteArray& content)
         problem = QStringLiteral("cannot write %1: %2").arg(QDir::toNativeSeparators(part), file.errorString());
     else if (file.write(content) != content.size() || !file.flush())
         problem = QStringLiteral("cannot write %1: %2").arg(QDir::toNativeSeparators(part), file.errorString());
-#ifndef Q_OS_WIN
+#ifdef Q_OS_WIN
+    else if (::_commit(file.handle()) != 0)
+#else
     else if (::fsync(file.handle()) != 0)
-        problem = systemReason(QStringLiteral("cannot write"), part);
 #endif
+        problem = systemReason(QStringLiteral("cannot write"), part);
     file.close();
     if (problem.isEmpty())
         problem = replace(part, path);

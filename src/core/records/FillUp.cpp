@@ -82,7 +82,6 @@ std::optional<std::vector<SettingsStore::Write>> FillUpWrites(const FillUpEntry&
     const qint64 last = LastRecordNumber(store, entry.user);
     if (last >= kMaxRecord)
         return std::nullopt;
-    const QString n = QString::number(last + 1);
     QString pay = QStringLiteral("0");
     QString payCom;
     if (!entry.amount.isEmpty()) {

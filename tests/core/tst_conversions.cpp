@@ -32,7 +32,7 @@ private slots:
             fr|typed|1e999|-; fr|typed|-1,5e-400|0; fr|typed|1 234.5|-; fr|typed|12,5-|-; nl|typed|12,5.3|-
             nl|typed|1.23|-; nl|typed|1.234.567,8|1234567.8; nl|typed|-1,5E+3|-1500
             en|stored|06,15|6.15; nl|stored|06.15|6.15; fr|stored|.8615936|0.8615936; en|stored|,64523622|0.64523622
-            en|stored|2.|2; en|stored|1,234|1.234; fr|stored|-3.5|-3.5; fr|stored|1.5E+16|1.5e16
+            en|stored|2.|2; en|stored|1,234|1.234; fr|stored|-3.5|-3.5; en|stored|-06,15|-6.15; fr|stored|1.5E+16|1.5e16
             nl|stored|1.234,50|1234.5; fr|stored|12|12; en|stored|1.2.3|-; fr|stored|06,15x|-; en|stored|abc|-
             fr|ValText|12,50|12; en|ValText|-3.5e2x|-350; en|ValText|1e999|0)",
                 {"en|typed| -1.5E-2 |-0.015", "en|typed|1\t2|-", "en|typed|12\x07|-", "fr|typed|1\u202F234,5|1234.5",

@@ -121,7 +121,7 @@ private slots:
         env.putRecords("05 January 2004;07.45;45.5|20 January 2004;08.05;50|03 February 2004;06.90;0|x;06.00;10");
         Form2 report;
         toTab(2, &report);
-        QChart* chart = report.findChild<FillUpChart*>()->chart();
+        QChart* chart = report.findChild<FillUpChart*>(QStringLiteral("FillUpChart"))->chart();
         QStringList shown;
         for (QAbstractSeries* series : chart->series())
             shown << series->name() + u'=' + QString::number(static_cast<QLineSeries*>(series)->count());

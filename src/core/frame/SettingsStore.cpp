@@ -688,17 +688,23 @@ std::vector<qint64> SettingsStore::keyNumbers(QStringView section, QStringView p
         return numbers;
     d->checkOthers();
     Section& s = d->section(section);
-    const std::deque<std::optional<QString>>& byNumber = d->numbered(s, prefix).byNumber;
+    const Numbered& numbered = d->numbered(s, prefix);
+    const std::deque<std::optional<QString>>& byNumber = numbered.byNumber;
+    numbers.reserve(numbered.stored);
     for (size_t n = 0; n < byNumber.size(); ++n)
         if (byNumber[n])
             numbers.push_back(qint64(n));
-    // Numbers too far for the array are kept with the single keys.
+    // Numbers too far for the array are kept with the single keys; the
+    // array's come in order already.
+    const size_t inOrder = numbers.size();
     const QString from = folded(prefix);
     for (const auto& [key, value] : s.values)
         if (const std::optional<size_t> n = keyNumber(from, key); value && n && *n >= byNumber.size())
             numbers.push_back(qint64(*n));
-    std::sort(numbers.begin(), numbers.end());
-    numbers.erase(std::unique(numbers.begin(), numbers.end()), numbers.end());
+    if (numbers.size() > inOrder) {
+        std::sort(numbers.begin(), numbers.end());
+        numbers.erase(std::unique(numbers.begin(), numbers.end()), numbers.end());
+    }
     return numbers;
 }
 

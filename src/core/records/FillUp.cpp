@@ -127,13 +127,14 @@ TotalAverage ComputeTotalAverage(const SettingsStore& store, const QString& user
 {
     TotalAverage result;
     const qint64 last = LastRecordNumber(store, user);
+    const LocaleInfo& locale = userLocale();
     double sum = 0;
     int count = 0;
     for (qint64 i : numbersOf(store, user, u"Tanko")) {
         if (i > last)
             break;
         const QString* text = store.findNumbered(user, u"Tanko", i);
-        const std::optional<double> conso = text ? StoredNumber(*text) : std::nullopt;
+        const std::optional<double> conso = text ? StoredNumber(*text, locale) : std::nullopt;
         if (!conso || *conso == 0)
             continue;
         ++count;

@@ -47,6 +47,7 @@ void fit(QValueAxis* axis, const std::vector<TrendPoint>& values)
 
 FillUpChart::FillUpChart(QWidget* parent) : QChartView(parent)
 {
+    setObjectName(QStringLiteral("FillUpChart"));
     m_chart = new QChart;
     m_chart->setAnimationOptions(QChart::NoAnimation);
     m_chart->legend()->setAlignment(Qt::AlignBottom);

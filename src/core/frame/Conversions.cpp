@@ -445,18 +445,29 @@ QString FormatPattern(QDate date, QStringView pattern, const LocaleInfo& locale)
     return out;
 }
 
+// The last three words: day, month name, year. Runs for every record the log
+// reads, so the words are found without a list of them.
 QDate DateFromText(QStringView text, const LocaleInfo& locale)
 {
-    const QStringList parts = text.toString().split(u' ', Qt::SkipEmptyParts);
-    if (parts.size() < 3)
-        return {};
-    const qsizetype n = parts.size();
+    QStringView words[3];
+    qsizetype end = text.size();
+    for (int found = 0; found < 3; ++found) {
+        while (end > 0 && text[end - 1] == u' ')
+            --end;
+        if (end == 0)
+            return {};
+        qsizetype start = end;
+        while (start > 0 && text[start - 1] != u' ')
+            --start;
+        words[2 - found] = text.sliced(start, end - start);
+        end = start;
+    }
     bool dayOk = false, yearOk = false;
-    const int day = parts[n - 3].toInt(&dayOk);
-    const int year = parts[n - 1].toInt(&yearOk);
+    const int day = words[0].toInt(&dayOk);
+    const int year = words[2].toInt(&yearOk);
     int month = 0;
-    for (int m = 0; m < locale.monthNames.size(); ++m)
-        if (parts[n - 2].compare(locale.monthNames[m], Qt::CaseInsensitive) == 0)
+    for (int m = 0; m < locale.monthNames.size() && month == 0; ++m)
+        if (words[1].compare(locale.monthNames[m], Qt::CaseInsensitive) == 0)
             month = m + 1;
     if (!dayOk || !yearOk || month == 0)
         return {};

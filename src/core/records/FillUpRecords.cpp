@@ -47,41 +47,14 @@ void ForEachFillUp(const SettingsStore& store, const QString& user, const std::f
         f(fromTable(table, table[i]));
 }
 
-// Runs for every record the log reads: the words are found without a list
-// of them, and the month is looked up in each language in turn.
+// A date stored under another of the three languages reads too.
 std::optional<QDate> ReadFillUpDate(QStringView text, const LocaleInfo& locale)
 {
-    QStringView words[3]; // day, month, year: the last three
-    int found = 0;
-    qsizetype end = text.size();
-    while (found < 3) {
-        while (end > 0 && text[end - 1] == u' ')
-            --end;
-        if (end == 0)
-            return std::nullopt;
-        qsizetype start = end;
-        while (start > 0 && text[start - 1] != u' ')
-            --start;
-        words[2 - found++] = text.sliced(start, end - start);
-        end = start;
-    }
-    bool dayOk = false, yearOk = false;
-    const int day = words[0].toInt(&dayOk);
-    const int year = words[2].toInt(&yearOk);
-    if (!dayOk || !yearOk)
-        return std::nullopt;
     static const LocaleInfo languages[] = {LocaleInfo::english(), LocaleInfo::french(), LocaleInfo::dutch()};
-    const auto monthIn = [&](const LocaleInfo& names) {
-        for (int m = 0; m < names.monthNames.size(); ++m)
-            if (words[1].compare(names.monthNames[m], Qt::CaseInsensitive) == 0)
-                return m + 1;
-        return 0;
-    };
-    int month = monthIn(locale);
+    QDate date = DateFromText(text, locale);
     for (const LocaleInfo& other : languages)
-        if (month == 0)
-            month = monthIn(other);
-    const QDate date(year, month, day);
+        if (!date.isValid())
+            date = DateFromText(text, other);
     return date.isValid() ? std::optional(date) : std::nullopt;
 }
 

@@ -32,10 +32,8 @@ Form4::~Form4() = default;
 void Form4::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
-    if (event->spontaneous())
-        return;
-    fitOnScreen(this);
-    Form_Activate();
+    if (shownByProgram(this, event))
+        Form_Activate();
 }
 
 void Form4::Form_Activate()

@@ -67,10 +67,8 @@ Form6::~Form6() = default;
 void Form6::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
-    if (event->spontaneous())
-        return;
-    fitOnScreen(this);
-    Form_Activate();
+    if (shownByProgram(this, event))
+        Form_Activate();
 }
 
 void Form6::Form_Activate()

@@ -133,6 +133,14 @@ bool shownByProgram(QWidget* window, const QShowEvent* event, bool& shownBefore,
     return true;
 }
 
+bool shownByProgram(QWidget* window, const QShowEvent* event)
+{
+    if (event->spontaneous())
+        return false;
+    fitOnScreen(window);
+    return true;
+}
+
 QIcon programIcon()
 {
     ensureResources();

@@ -20,3 +20,5 @@ void centreOnScreen(QWidget* window);
 // another window) is activated; one the desktop shows again is not: false.
 // The first showing also centres it and puts the focus on `first`.
 bool shownByProgram(QWidget* window, const QShowEvent* event, bool& shownBefore, QWidget* first);
+// The same for a dialog that opens where it is put, fitted to the screen.
+bool shownByProgram(QWidget* window, const QShowEvent* event);

@@ -48,10 +48,8 @@ Form7::~Form7() = default;
 void Form7::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
-    if (event->spontaneous())
-        return;
-    fitOnScreen(this);
-    Form_Activate();
+    if (shownByProgram(this, event))
+        Form_Activate();
 }
 
 void Form7::Form_Activate()

@@ -61,19 +61,6 @@ qint64 LastRecordNumber(const SettingsStore& store, const QString& user)
     return highest;
 }
 
-std::vector<qint64> RecordNumbers(const SettingsStore& store, const QString& user)
-{
-    const qint64 last = LastRecordNumber(store, user);
-    std::vector<qint64> all;
-    for (const char16_t* prefix : kRecordKeys) {
-        const std::vector<qint64> numbers = numbersOf(store, user, prefix);
-        all.insert(all.end(), numbers.begin(), std::upper_bound(numbers.begin(), numbers.end(), last));
-    }
-    std::sort(all.begin(), all.end());
-    all.erase(std::unique(all.begin(), all.end()), all.end());
-    return all;
-}
-
 std::optional<std::vector<SettingsStore::Write>> FillUpWrites(const FillUpEntry& entry, const SettingsStore& store)
 {
     const bool converted = entry.currencyName != u"Euro";

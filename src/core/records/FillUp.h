@@ -58,10 +58,6 @@ std::optional<qint64> StoredRecordCount(QStringView text);
 // key of a record (Date, Tanko, Pay, PayCom & n) carries.
 qint64 LastRecordNumber(const SettingsStore& store, const QString& user);
 
-// The numbers of the records present, from 1 to LastRecordNumber, in order: a
-// record is present when any of its keys is. Missing ones are skipped.
-std::vector<qint64> RecordNumbers(const SettingsStore& store, const QString& user);
-
 // Total average of the status bar.
 struct TotalAverage
 {

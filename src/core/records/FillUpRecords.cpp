@@ -32,13 +32,6 @@ StoredFillUp fromTable(const FillUpTable& table, const FillUpTable::Record& t)
 }
 } // namespace
 
-std::vector<StoredFillUp> ReadFillUps(const SettingsStore& store, const QString& user)
-{
-    std::vector<StoredFillUp> records;
-    ForEachFillUp(store, user, [&records](const StoredFillUp& r) { records.push_back(r); });
-    return records;
-}
-
 void ForEachFillUp(const SettingsStore& store, const QString& user, const std::function<void(const StoredFillUp&)>& f)
 {
     FillUpTable table;

@@ -34,9 +34,7 @@ struct StoredFillUp
 };
 
 // The records present from 1 to the user's last record number, in stored
-// order; numbers with no key at all are skipped.
-std::vector<StoredFillUp> ReadFillUps(const SettingsStore& store, const QString& user);
-// The same, one record at a time, for a walk over many that keeps none.
+// order, one at a time; numbers with no key at all are skipped.
 void ForEachFillUp(const SettingsStore& store, const QString& user, const std::function<void(const StoredFillUp&)>& f);
 
 // The date of a stored date text ("05 December 2026", a weekday in front

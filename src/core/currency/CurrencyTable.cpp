@@ -30,11 +30,11 @@ QString RateProblemText(RateProblem problem)
 {
     switch (problem) {
     case RateProblem::NotANumber:
-        return LocalizedText(300);
+        return LocalizedText(Text::RateNotNumber);
     case RateProblem::NotPositive:
-        return LocalizedText(303);
+        return LocalizedText(Text::RateNotPositive);
     case RateProblem::OutOfRange:
-        return LocalizedText(306);
+        return LocalizedText(Text::RateOutOfRange);
     case RateProblem::None:
         break;
     }
@@ -110,7 +110,7 @@ CurrentCurrency ReadCurrentCurrency(const QString& user)
 
 QString ForeignAmountTooltip(const QString& name, const QString& amount, const Mixed& factor)
 {
-    const QString tip = LocalizedText(243) + name;
+    const QString tip = LocalizedText(Text::PaidAmountIn) + name;
     if (amount.isEmpty())
         return tip;
     try {
@@ -126,7 +126,7 @@ CurrencySubmit SubmitCurrencies(const CurrencyChoice& choice, const QString& use
     for (int n = 1; n < CurrencyRows; ++n) {
         const CurrencyRow& row = choice.rows[n];
         if (!row.name.isEmpty() && row.rate.isEmpty()) {
-            submit.refusal = row.name + QStringLiteral(" - ") + LocalizedText(234);
+            submit.refusal = row.name + QStringLiteral(" - ") + LocalizedText(Text::RateNotSpecified);
             return submit;
         }
     }
@@ -143,7 +143,7 @@ CurrencySubmit SubmitCurrencies(const CurrencyChoice& choice, const QString& use
     if (choice.selected >= 1 && choice.selected < CurrencyRows) {
         const CurrencyRow& row = choice.rows[choice.selected];
         if (row.name.isEmpty() || row.rate.isEmpty()) {
-            submit.refusal = LocalizedText(246);
+            submit.refusal = LocalizedText(Text::SelectCorrectCurrency);
             return submit;
         }
         submit.current = choice.selected;

@@ -506,7 +506,7 @@ private:
         if (f.size() > m_header.size())
             for (qsizetype extra = m_header.size(); extra < f.size(); ++extra)
                 if (!f[extra].trimmed().isEmpty())
-                    return LocalizedText(424).arg(f.size()).arg(m_header.size());
+                    return LocalizedText(Text::TooManyFields).arg(f.size()).arg(m_header.size());
         const auto cell = [&](Role role) { return m_columns.at[role] >= 0 ? f.value(m_columns.at[role]) : QString(); };
         const auto name = [&](Role role) { return m_header.value(m_columns.at[role]).trimmed(); };
 
@@ -514,7 +514,7 @@ private:
         if (!dateText.isEmpty() || !m_columns.own) {
             day = readDate(dateText);
             if (!day)
-                return LocalizedText(412).arg(name(Date), dateText);
+                return LocalizedText(Text::NotADate).arg(name(Date), dateText);
             record.date = FormatPattern(*day, u"dd mmmm yyyy");
         }
 
@@ -522,12 +522,12 @@ private:
         for (const Role role : {Distance, Litres, Consumption, Amount, Paid}) {
             numbers[role] = readNumber(cell(role), m_decimal);
             if (numbers[role].state == CellNumber::NotANumber || numbers[role].state == CellNumber::Negative)
-                return LocalizedText(415).arg(name(role), cell(role).trimmed());
+                return LocalizedText(Text::NotANumber).arg(name(role), cell(role).trimmed());
         }
         double distance = numbers[Distance].state == CellNumber::Number ? numbers[Distance].value : 0;
         if (numbers[Distance].state == CellNumber::Empty && index < m_odometer.size() && m_odometer[index]) {
             if (*m_odometer[index] < 0)
-                return LocalizedText(418);
+                return LocalizedText(Text::OdometerBelow);
             distance = *m_odometer[index];
         }
         const double litres = numbers[Litres].state == CellNumber::Number ? numbers[Litres].value : 0;
@@ -539,7 +539,7 @@ private:
         if (distance > 0 && litres > 0) {
             const std::optional<QString> consumption = ConsumptionText(litres, distance);
             if (!consumption)
-                return LocalizedText(427);
+                return LocalizedText(Text::NoConsumption);
             record.consumption = *consumption;
         } else if (numbers[Consumption].state == CellNumber::Number) {
             record.consumption = localDigits(numbers[Consumption].digits);
@@ -554,9 +554,9 @@ private:
             const QString currency = cell(Currency).trimmed();
             const bool paid = numbers[Paid].state == CellNumber::Number;
             if (paid && currency.isEmpty())
-                return LocalizedText(421).arg(currency);
+                return LocalizedText(Text::UnknownCurrency).arg(currency);
             if (!paid && !currency.isEmpty())
-                return LocalizedText(415).arg(name(Paid), cell(Paid).trimmed());
+                return LocalizedText(Text::NotANumber).arg(name(Paid), cell(Paid).trimmed());
             if (paid)
                 record.payCom = localDigits(numbers[Paid].digits) + u' ' + currency;
             return std::nullopt;
@@ -575,7 +575,7 @@ private:
             return r.name.trimmed().compare(currency, Qt::CaseInsensitive) == 0;
         });
         if (entry == m_table.end())
-            return LocalizedText(421).arg(currency);
+            return LocalizedText(Text::UnknownCurrency).arg(currency);
         const Mixed factor(entry->factor);
         if (const AmountProblem problem = CheckAmount(typed, true, factor); problem != AmountProblem::None)
             return AmountProblemText(problem);
@@ -591,7 +591,7 @@ private:
     std::vector<std::optional<double>> m_odometer;
 };
 
-ImportPlan problem(int text)
+ImportPlan problem(Text::Id text)
 {
     ImportPlan plan;
     plan.problem = LocalizedText(text);
@@ -636,13 +636,13 @@ ExportResult ExportFile(const SettingsStore& store, const QString& user, const Q
 ImportPlan PlanImport(QByteArray bytes, const SettingsStore& store, const QString& user)
 {
     if (bytes.size() > TnkFile::MaxFileBytes)
-        return problem(436);
+        return problem(Text::FileTooLarge);
     TnkFile::Text decoded = TnkFile::decode(bytes);
     bytes = QByteArray();
     if (decoded.problem == TnkFile::TextProblem::Empty)
-        return problem(430);
+        return problem(Text::FileEmpty);
     if (decoded.problem == TnkFile::TextProblem::Binary)
-        return problem(433);
+        return problem(Text::FileBinary);
 
     // The field separator that makes the header name the most columns we know.
     ImportPlan plan;
@@ -660,7 +660,7 @@ ImportPlan PlanImport(QByteArray bytes, const SettingsStore& store, const QStrin
         }
     }
     if (!columns.usable())
-        return problem(439);
+        return problem(Text::NoColumns);
     plan.ownFormat = columns.own;
 
     // Once through the lines for the decimal sign and the odometer readings,
@@ -703,7 +703,7 @@ ImportPlan PlanImport(QByteArray bytes, const SettingsStore& store, const QStrin
     const std::vector<char> duplicate = duplicatesOf(plan.fillUps, store, user);
     plan.duplicates = std::count(duplicate.begin(), duplicate.end(), 1);
     if (LastRecordNumber(store, user) + plan.toImport() > kMaxRecord)
-        return problem(436);
+        return problem(Text::FileTooLarge);
     return plan;
 }
 
@@ -772,11 +772,11 @@ ImportResult ApplyImport(SettingsStore& store, const QString& user, const Import
 
 QString Summary(const ImportPlan& plan, const QString& user, const QString& path)
 {
-    QString text = LocalizedText(409).arg(user) + u'\n' + QDir::toNativeSeparators(path) + QStringLiteral("\n\n") +
-                   LocalizedText(400).arg(plan.toImport()) + u'\n' + LocalizedText(403).arg(plan.duplicates) + u'\n' +
-                   LocalizedText(406).arg(plan.refused.size());
+    QString text = LocalizedText(Text::ImportQuestion).arg(user) + u'\n' + QDir::toNativeSeparators(path) + QStringLiteral("\n\n") +
+                   LocalizedText(Text::ToImport).arg(plan.toImport()) + u'\n' + LocalizedText(Text::AlreadyPresent).arg(plan.duplicates) + u'\n' +
+                   LocalizedText(Text::LinesRefused).arg(plan.refused.size());
     for (size_t i = 0; i < plan.refused.size() && i < 10; ++i)
-        text += u'\n' + LocalizedText(330) + u' ' + QString::number(plan.refused[i].line) + QStringLiteral(": ") +
+        text += u'\n' + LocalizedText(Text::Row) + u' ' + QString::number(plan.refused[i].line) + QStringLiteral(": ") +
                 plan.refused[i].reason;
     if (plan.refused.size() > 10)
         text += QStringLiteral("\n…");
@@ -785,6 +785,6 @@ QString Summary(const ImportPlan& plan, const QString& user, const QString& path
 
 QString CountLine(qint64 count)
 {
-    return LocalizedText(442).arg(count);
+    return LocalizedText(Text::FillUpCount).arg(count);
 }
 } // namespace Exchange

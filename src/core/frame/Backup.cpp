@@ -155,7 +155,7 @@ StartupBackup::StartupBackup(const QString& storePath, int keep)
                   [result] {
                       if (Platform::MessageBoxes* messages = Platform::services().messages)
                           messages->show(nullptr,
-                                         LocalizedText(319) + QStringLiteral("\n\n") +
+                                         LocalizedText(Text::BackupFailed) + QStringLiteral("\n\n") +
                                              QDir::toNativeSeparators(result.folder) + u'\n' + result.error,
                                          Platform::Exclamation, QStringLiteral("Tankometer"));
                   },

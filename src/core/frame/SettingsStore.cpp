@@ -543,7 +543,7 @@ void SettingsStore::Private::readFailed() const
         return;
     readFailureShown = true;
     Platform::services().messages->show(
-        nullptr, LocalizedText(316) + QStringLiteral("\n\n") + QDir::toNativeSeparators(path) + u'\n' + reason,
+        nullptr, LocalizedText(Text::StoreIncomplete) + QStringLiteral("\n\n") + QDir::toNativeSeparators(path) + u'\n' + reason,
         Platform::Exclamation, QStringLiteral("Tankometer"));
 }
 
@@ -985,13 +985,13 @@ bool OpenStore(SettingsStore& store)
                           Platform::Critical, QStringLiteral("Tankometer"));
             return false;
         }
-        if (messages.ask(nullptr, LocalizedText(310) + QStringLiteral("\n\n") + file,
-                         {LocalizedText(313), LocalizedText(128)}, Platform::Exclamation,
+        if (messages.ask(nullptr, LocalizedText(Text::StoreBusy) + QStringLiteral("\n\n") + file,
+                         {LocalizedText(Text::Retry), LocalizedText(Text::Exit)}, Platform::Exclamation,
                          QStringLiteral("Tankometer")) != 0)
             return false;
     }
     if (store.mayMissRecent())
-        messages.show(nullptr, LocalizedText(316) + QStringLiteral("\n\n") + file + u'\n' + store.lastError(),
+        messages.show(nullptr, LocalizedText(Text::StoreIncomplete) + QStringLiteral("\n\n") + file + u'\n' + store.lastError(),
                       Platform::Exclamation, QStringLiteral("Tankometer"));
     return true;
 }

@@ -22,10 +22,11 @@ const QHash<int, QString>& table()
         for (const QString& line : lines) {
             if (line.isEmpty() || line.startsWith(u'#'))
                 continue;
+            // The id, its name in code, then the texts of its run.
             const QStringList cells = line.split(u'\t');
             const int base = cells.value(0).toInt();
-            for (int i = 1; i < cells.size(); ++i)
-                t.insert(base + i - 1, cells[i]);
+            for (int i = 2; i < cells.size(); ++i)
+                t.insert(base + i - 2, cells[i]);
         }
         return t;
     }();
@@ -38,7 +39,7 @@ QString LoadResString(int id)
     return table().value(id);
 }
 
-QString LocalizedText(int base)
+QString LocalizedText(Text::Id base)
 {
     // The sum is formed in floating point and rounded before the lookup.
     return LoadResString(int(std::lround(base + Module1::LangOfs)));

@@ -27,11 +27,11 @@ QString AmountProblemText(AmountProblem problem)
 {
     switch (problem) {
     case AmountProblem::NotANumber:
-        return LocalizedText(291);
+        return LocalizedText(Text::AmountNotNumber);
     case AmountProblem::RateUnusable:
-        return LocalizedText(294);
+        return LocalizedText(Text::RateUnusable);
     case AmountProblem::TooLarge:
-        return LocalizedText(297);
+        return LocalizedText(Text::AmountTooLarge);
     case AmountProblem::None:
         break;
     }
@@ -65,7 +65,7 @@ CaptionOutcome CalcKms(FuelValues& values, const EntryTexts& texts)
             values.TotKms = arr - dep;
         }
     } catch (const VbError&) {
-        out.caption = LocalizedText(186);
+        out.caption = LocalizedText(Text::Error);
         out.failed = true;
         return out;
     }
@@ -75,7 +75,7 @@ CaptionOutcome CalcKms(FuelValues& values, const EntryTexts& texts)
     else if (total > 1)
         out.caption = StrNumber(total) + QStringLiteral(" Kms");
     else if (total == 0)
-        out.caption = LocalizedText(183);
+        out.caption = LocalizedText(Text::NoValidDistance);
     // A distance between 0 and 1 leaves the caption as it was.
     return out;
 }
@@ -112,7 +112,7 @@ CaptionOutcome CalLtrs(FuelValues& values, const EntryTexts& texts, const QStrin
         // The consumption is compared as the rounded text reads back.
         conso = values.Conso.toNumber();
     } catch (const VbError&) {
-        out.caption = LocalizedText(186);
+        out.caption = LocalizedText(Text::Error);
         out.failed = true;
         return out;
     }
@@ -120,31 +120,31 @@ CaptionOutcome CalLtrs(FuelValues& values, const EntryTexts& texts, const QStrin
     const bool arrival = !texts[1].isEmpty(), litresTyped = !texts[2].isEmpty(), amountTyped = !texts[3].isEmpty();
     if (conso == 0) {
         if (arrival && litresTyped && amountTyped) {
-            out.caption = LocalizedText(189);
+            out.caption = LocalizedText(Text::AmountImpossible);
             out.saveEnabled = false;
         } else if (!arrival && !litresTyped && amountTyped) {
-            out.caption = LocalizedText(189);
+            out.caption = LocalizedText(Text::AmountImpossible);
             out.saveEnabled = true;
         } else {
             out.caption = QString();
             out.saveEnabled = amountTyped;
         }
     } else {
-        const int unit = conso == 1 ? 195 : 198;
+        const Text::Id unit = conso == 1 ? Text::Liter : Text::Liters;
         out.caption = FormatPattern(values.Conso, u"00.00") + u' ' + LocalizedText(unit) + QStringLiteral(" / 100 Kms");
         out.saveEnabled = true;
     }
     if (amount != AmountProblem::None) {
-        out.caption = LocalizedText(186);
+        out.caption = LocalizedText(Text::Error);
         out.saveEnabled = false;
     }
-    if (distanceCaption == LocalizedText(186))
+    if (distanceCaption == LocalizedText(Text::Error))
         out.saveEnabled = false;
     return out;
 }
 
 bool SaveEnabledOnActivation(const EntryTexts& texts, const QString& distanceCaption, const QString& consumptionCaption)
 {
-    const QString error = LocalizedText(186);
+    const QString error = LocalizedText(Text::Error);
     return !texts[3].isEmpty() && distanceCaption != error && consumptionCaption != error;
 }

@@ -128,16 +128,16 @@ TotalAverage ComputeTotalAverage(const SettingsStore& store, const QString& user
         sum += *conso;
     }
     if (!std::isfinite(sum)) {
-        result.text = LocalizedText(186);
+        result.text = LocalizedText(Text::Error);
         return result;
     }
     result.MoyTot = count > 0 ? sum / count : 0;
     const double avg = result.MoyTot;
     if (avg == 0)
-        result.text = LocalizedText(192);
+        result.text = LocalizedText(Text::NoSavedData);
     else if (avg >= 1)
         result.text =
-            FormatPattern(avg, u"00.00") + u' ' + LocalizedText(avg == 1 ? 195 : 198) + QStringLiteral(" / 100 Kms");
+            FormatPattern(avg, u"00.00") + u' ' + LocalizedText(avg == 1 ? Text::Liter : Text::Liters) + QStringLiteral(" / 100 Kms");
     else
         result.text = LocaleText(avg);
     return result;

@@ -53,8 +53,8 @@ FillUpCheck CheckCorrection(const FillUpTable::Texts& stored, const FillUpFields
         FuelValues values;
         const EntryTexts texts{QString(), typed.distance, typed.litres, typed.amount};
         const CaptionOutcome kms = CalcKms(values, texts);
-        const CaptionOutcome ltrs = CalLtrs(values, texts, kms.caption.value_or(LocalizedText(183)), amount);
-        out.caption = kms.failed ? LocalizedText(186) : ltrs.caption.value_or(QString());
+        const CaptionOutcome ltrs = CalLtrs(values, texts, kms.caption.value_or(LocalizedText(Text::NoValidDistance)), amount);
+        out.caption = kms.failed ? LocalizedText(Text::Error) : ltrs.caption.value_or(QString());
         out.ok = !kms.failed && !ltrs.failed && ltrs.saveEnabled;
         if (!out.ok)
             return out;
@@ -70,12 +70,12 @@ FillUpCheck CheckCorrection(const FillUpTable::Texts& stored, const FillUpFields
         }
         consumption = conso >= 0 ? FormatPattern(conso, u"00.00") : QString();
         if (conso < 0 || !tryLocaleNumber(consumption) || amount != AmountProblem::None) {
-            out.caption = LocalizedText(186);
+            out.caption = LocalizedText(Text::Error);
             return out;
         }
         out.caption = conso == 0
-                          ? LocalizedText(189)
-                          : consumption + u' ' + LocalizedText(conso == 1 ? 195 : 198) + QStringLiteral(" / 100 Kms");
+                          ? LocalizedText(Text::AmountImpossible)
+                          : consumption + u' ' + LocalizedText(conso == 1 ? Text::Liter : Text::Liters) + QStringLiteral(" / 100 Kms");
         out.ok = conso > 0 || !typed.amount.isEmpty();
         if (!out.ok)
             return out;

@@ -32,7 +32,7 @@ QString figure(std::optional<double> value, const char16_t* pattern)
     if (!value)
         return QStringLiteral("–");
     if (!std::isfinite(*value))
-        return LocalizedText(186);
+        return LocalizedText(Text::Error);
     return pattern ? FormatPattern(*value, pattern) : LocaleText(std::round(*value * 100) / 100);
 }
 
@@ -90,7 +90,7 @@ FillUpTotals SumFillUps(const FillUpTable& records)
 QString TotalsText(const FillUpTotals& totals)
 {
     const auto some = [](double sum) { return sum > 0 ? std::optional(sum) : std::nullopt; };
-    return LocalizedText(395).arg(QString::number(totals.fillUps), figure(some(std::round(totals.km)), nullptr),
+    return LocalizedText(Text::LogTotals).arg(QString::number(totals.fillUps), figure(some(std::round(totals.km)), nullptr),
                                   figure(some(totals.litres), nullptr), figure(totals.euro, nullptr),
                                   figure(totals.euroPer100, u"00.00"), figure(totals.weighted, u"00.00"));
 }
@@ -165,7 +165,7 @@ QVariant FillUpLog::data(const QModelIndex& index, int role) const
                                                                 : int(Qt::AlignRight | Qt::AlignVCenter);
     case Qt::ToolTipRole:
     case Qt::AccessibleDescriptionRole:
-        return unreadable ? QVariant(LocalizedText(186)) : QVariant();
+        return unreadable ? QVariant(LocalizedText(Text::Error)) : QVariant();
     case UnreadableRole:
         return unreadable;
     default:
@@ -177,7 +177,8 @@ QVariant FillUpLog::headerData(int section, Qt::Orientation orientation, int rol
 {
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 || section >= ColumnCount)
         return QAbstractTableModel::headerData(section, orientation, role);
-    static constexpr int titles[] = {359, 362, 365, 198, 150, 371, 216};
+    static constexpr Text::Id titles[] = {Text::NumberColumn,       Text::DateColumn,   Text::KmColumn,  Text::Liters,
+                                          Text::AverageConsumption, Text::AmountColumn, Text::PaidAmount};
     return LocalizedText(titles[section]);
 }
 

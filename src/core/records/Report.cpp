@@ -49,7 +49,7 @@ bool averageShown(double average)
 // A sum beyond the range of numbers shows the error text, never "1.#INF".
 QString averageFigure(double average)
 {
-    return std::isfinite(average) ? FormatPattern(Mixed(LocaleText(average)), u"00.000") : LocalizedText(186);
+    return std::isfinite(average) ? FormatPattern(Mixed(LocaleText(average)), u"00.000") : LocalizedText(Text::Error);
 }
 
 // The amount as LocaleText writes it. Most stored amounts are in that form
@@ -76,12 +76,12 @@ void appendAmount(QString& out, QStringView stored, double amount)
 
 QString euros(double amount)
 {
-    return std::isfinite(amount) ? LocaleText(amount) : LocalizedText(186);
+    return std::isfinite(amount) ? LocaleText(amount) : LocalizedText(Text::Error);
 }
 
 QString averageUnit(double average)
 {
-    return LocalizedText(average == 1 ? 195 : 198);
+    return LocalizedText(average == 1 ? Text::Liter : Text::Liters);
 }
 
 QString versionText()
@@ -96,8 +96,8 @@ void appendBody(QString& out, const FillUpTable& records, ReportBody& body)
         return;
     body.noRecords = false;
 
-    const QString liters = LocalizedText(198);
-    const QString monthLabel = LocalizedText(255);
+    const QString liters = LocalizedText(Text::Liters);
+    const QString monthLabel = LocalizedText(Text::MonthlyAverage);
     using Key = FillUpTable::Key;
 
     int count = 0;
@@ -183,7 +183,7 @@ void appendBody(QString& out, const FillUpTable& records, ReportBody& body)
         body.averageText = averageFigure(body.TotalAverage);
         body.unitText = averageUnit(body.TotalAverage);
         out += QStringLiteral("- ");
-        out += LocalizedText(204);
+        out += LocalizedText(Text::TotalAverage);
         out += QStringLiteral(": ");
         out += body.averageText;
         out += u' ';
@@ -200,8 +200,8 @@ void appendBody(QString& out, const FillUpTable& records, ReportBody& body)
 void appendHeader(QString& text, const QString& user)
 {
     text += QStringLiteral(" Tankometer: ") + versionText() + u'\n';
-    text += u' ' + LocalizedText(261) + QStringLiteral(": Remo Vastelli\n\n");
-    text += u' ' + LocalizedText(258) + QStringLiteral(": ") + user + QStringLiteral("\n\n");
+    text += u' ' + LocalizedText(Text::ReportAuthor) + QStringLiteral(": Remo Vastelli\n\n");
+    text += u' ' + LocalizedText(Text::ReportUser) + QStringLiteral(": ") + user + QStringLiteral("\n\n");
 }
 
 // The header's runs, and the final line's found from the end of the text.
@@ -209,9 +209,9 @@ void placeRuns(Report& report, const ReportBody& body, const QString& user)
 {
     const qsizetype lp = QStringLiteral("Tankometer").size();
     const qsizetype lv = versionText().size();
-    const qsizetype lal = LocalizedText(261).size();
+    const qsizetype lal = LocalizedText(Text::ReportAuthor).size();
     const qsizetype la = QStringLiteral("Remo Vastelli").size();
-    const qsizetype lul = LocalizedText(258).size();
+    const qsizetype lul = LocalizedText(Text::ReportUser).size();
     const qsizetype lu = user.size();
     report.runs = {
         {1, lp, ReportRun::Bold},
@@ -227,7 +227,7 @@ void placeRuns(Report& report, const ReportBody& body, const QString& user)
     // The 2 is the closing CR LF.
     const qsizetype l = report.text.size();
     const QString figureToEnd = body.averageText + u' ' + body.unitText + kPerHundred;
-    const qsizetype lt = 2 + LocalizedText(204).size() + 2 + figureToEnd.size();
+    const qsizetype lt = 2 + LocalizedText(Text::TotalAverage).size() + 2 + figureToEnd.size();
     const QString amount = body.totalAmount != 0 ? euros(body.totalAmount) : QString();
     const qsizetype lpart = body.totalAmount != 0 ? kTotal.size() + amount.size() + kEuro.size() : 0;
     report.runs.push_back({l - lt - lpart - 2, lt + lpart, ReportRun::Bold});
@@ -239,7 +239,7 @@ void placeRuns(Report& report, const ReportBody& body, const QString& user)
 void appendEnd(QString& text, const ReportBody& body)
 {
     if (body.noRecords)
-        text += u' ' + LocalizedText(192);
+        text += u' ' + LocalizedText(Text::NoSavedData);
     else
         text += kCrLf;
 }

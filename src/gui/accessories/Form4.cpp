@@ -38,7 +38,7 @@ void Form4::showEvent(QShowEvent* event)
 
 void Form4::Form_Activate()
 {
-    ui->Image1->setToolTip(LocalizedText(207));
+    ui->Image1->setToolTip(LocalizedText(Text::ClickToClose));
 }
 
 void Form4::Image1_Click()

@@ -115,7 +115,7 @@ void nameRow(QWidget* control, const QWidget* heading, int row)
     nameAfter(control, {heading});
 }
 
-void nameRow(QWidget* control, int headingText, int row, std::initializer_list<const QWidget*> captions)
+void nameRow(QWidget* control, Text::Id headingText, int row, std::initializer_list<const QWidget*> captions)
 {
     control->setProperty(RowProperty, row);
     control->setProperty(HeadingProperty, headingText);
@@ -141,7 +141,7 @@ QString nameOf(const QWidget* control)
         return captionText(control);
     QStringList parts;
     if (const QVariant heading = control->property(HeadingProperty); heading.isValid())
-        parts << LocalizedText(heading.toInt());
+        parts << LocalizedText(Text::Id(heading.toInt()));
     for (const QString& name : captions.toStringList()) {
         const QWidget* caption =
             name == control->objectName() ? control : control->window()->findChild<const QWidget*>(name);
@@ -151,7 +151,7 @@ QString nameOf(const QWidget* control)
     }
     const QVariant row = control->property(RowProperty);
     if (row.isValid() && !parts.isEmpty())
-        parts[0] = parts[0] + QStringLiteral(", ") + LocalizedText(330) + u' ' + QString::number(row.toInt());
+        parts[0] = parts[0] + QStringLiteral(", ") + LocalizedText(Text::Row) + u' ' + QString::number(row.toInt());
     return parts.isEmpty() ? control->toolTip() : parts.join(QStringLiteral(": "));
 }
 

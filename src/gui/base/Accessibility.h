@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/frame/StringTable.h"
+
 #include <QString>
 
 #include <initializer_list>
@@ -30,7 +32,7 @@ void nameAfter(QWidget* control, std::initializer_list<const QWidget*> captions)
 // heading is a label of the window or, for a column without one, a text of
 // the string table.
 void nameRow(QWidget* control, const QWidget* heading, int row);
-void nameRow(QWidget* control, int headingText, int row, std::initializer_list<const QWidget*> captions);
+void nameRow(QWidget* control, Text::Id headingText, int row, std::initializer_list<const QWidget*> captions);
 
 // The label captions field: the field is read as the label, and the two are
 // related, which is how a combo box is read on Linux desktops.

@@ -27,7 +27,7 @@ Form7::Form7(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui::Form7>(
     // Euro in tab order; the choice of a row also with the row's currency.
     for (int n = 0; n < CurrencyRows; ++n) {
         const bool left = n < CurrencyRows / 2;
-        Accessibility::nameRow(Option1[n], 333, n + 1, {Text1[n]});
+        Accessibility::nameRow(Option1[n], Text::CurrentCurrency, n + 1, {Text1[n]});
         Accessibility::nameRow(Text1[n], left ? ui->Label1_0 : ui->Label1_1, n + 1);
         Accessibility::nameRow(Text2[n], left ? ui->Label2_0 : ui->Label2_1, n + 1);
         Accessibility::nameRow(Text4[n], left ? ui->Label3_0 : ui->Label3_1, n + 1);
@@ -65,15 +65,15 @@ void Form7::Form_Activate()
         DefRates[n] = DefaultCurrencyRates[n];
     }
 
-    ui->Label1_0->setText(LocalizedText(225));
-    ui->Label1_1->setText(LocalizedText(225));
-    ui->Label2_0->setText(LocalizedText(228));
-    ui->Label2_1->setText(LocalizedText(228));
-    ui->Label3_0->setText(LocalizedText(252));
-    ui->Label3_1->setText(LocalizedText(252));
-    ui->Command1->setText(LocalizedText(231));
-    ui->Check1->setText(LocalizedText(264));
-    ui->Text3->setPlainText(LocalizedText(249));
+    ui->Label1_0->setText(LocalizedText(Text::Currency));
+    ui->Label1_1->setText(LocalizedText(Text::Currency));
+    ui->Label2_0->setText(LocalizedText(Text::ExchangeRate));
+    ui->Label2_1->setText(LocalizedText(Text::ExchangeRate));
+    ui->Label3_0->setText(LocalizedText(Text::CurrencyRate));
+    ui->Label3_1->setText(LocalizedText(Text::CurrencyRate));
+    ui->Command1->setText(LocalizedText(Text::Submit));
+    ui->Check1->setText(LocalizedText(Text::ShowCurrencyMessage));
+    ui->Text3->setPlainText(LocalizedText(Text::CurrencyInstructions));
 
     const CurrentCurrency current = ReadCurrentCurrency(Module1::CurUser);
     const bool listed = current.foreign && current.row >= 1 && current.row < CurrencyRows;
@@ -147,7 +147,7 @@ void Form7::ChckDevises()
     }
     if (saved != SettingsStore::Update::Written) {
         // Nothing was written: the window stays open with the user's table.
-        QString text = LocalizedText(288);
+        QString text = LocalizedText(Text::CurrenciesNotSaved);
         if (store)
             text += u'\n' + store->lastError();
         Platform::services().messages->show(this, text, Platform::Critical, windowTitle());

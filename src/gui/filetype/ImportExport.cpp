@@ -32,11 +32,11 @@ void exportTo(const QString& path, QWidget* owner, const QString& mainTitle)
 {
     const Exchange::ExportResult result = Exchange::ExportFile(*SettingsStore::current(), Module1::CurUser, path);
     if (!result.problem.isEmpty()) {
-        messages().show(owner, LocalizedText(282) + u'\n' + result.problem, Platform::Information, mainTitle);
+        messages().show(owner, LocalizedText(Text::ExportFailed) + u'\n' + result.problem, Platform::Information, mainTitle);
         return;
     }
     messages().show(owner,
-                    LocalizedText(270) + QStringLiteral("\n\r") + path + u'\n' + Exchange::CountLine(result.written),
+                    LocalizedText(Text::DataExported) + QStringLiteral("\n\r") + path + u'\n' + Exchange::CountLine(result.written),
                     Platform::Information, mainTitle);
     rememberPath(path);
 }
@@ -53,7 +53,7 @@ void Run(qint16 mode, QWidget* owner, const QString& mainTitle)
         messages().show(owner, lastPath, Platform::Exclamation, QStringLiteral("Tankometer"));
 
     Platform::FileDialogs::Request request;
-    request.title = LocalizedText(importing ? 273 : 276);
+    request.title = LocalizedText(importing ? Text::ImportTitle : Text::ExportTitle);
     request.filter = QString::fromUtf16(Filter);
     request.filterIndex = 1;
     request.flags = Flags | (importing ? 0 : Platform::FileDialogs::OverwritePrompt);
@@ -66,7 +66,7 @@ void Run(qint16 mode, QWidget* owner, const QString& mainTitle)
         return;
     // A dialog that failed chose nothing: say so rather than confirm a choice.
     if (answer.outcome == Platform::FileDialogs::Answer::Failed || answer.fileName.isEmpty()) {
-        messages().show(owner, LocalizedText(importing ? 279 : 282), Platform::Information, mainTitle);
+        messages().show(owner, LocalizedText(importing ? Text::ImportFailed : Text::ExportFailed), Platform::Information, mainTitle);
         return;
     }
     if (importing)
@@ -81,7 +81,7 @@ void ImportFile(const QString& path, QWidget* owner, const QString& mainTitle)
     const QString& user = Module1::CurUser;
     const Exchange::ImportPlan plan = Exchange::PlanImportFile(path, store, user);
     if (!plan.problem.isEmpty()) {
-        messages().show(owner, LocalizedText(279) + u'\n' + plan.problem, Platform::Information, mainTitle);
+        messages().show(owner, LocalizedText(Text::ImportFailed) + u'\n' + plan.problem, Platform::Information, mainTitle);
         return;
     }
     const QString summary = Exchange::Summary(plan, user, path);
@@ -89,12 +89,12 @@ void ImportFile(const QString& path, QWidget* owner, const QString& mainTitle)
         messages().show(owner, summary, Platform::Information, mainTitle);
         return;
     }
-    if (messages().ask(owner, summary, {LocalizedText(210), LocalizedText(445)}, Platform::Information, mainTitle) != 0)
+    if (messages().ask(owner, summary, {LocalizedText(Text::Import), LocalizedText(Text::CancelImport)}, Platform::Information, mainTitle) != 0)
         return;
 
     std::unique_ptr<QProgressDialog> progress;
     if (plan.toImport() >= ProgressFrom) {
-        progress = std::make_unique<QProgressDialog>(LocalizedText(400).arg(plan.toImport()), LocalizedText(445), 0,
+        progress = std::make_unique<QProgressDialog>(LocalizedText(Text::ToImport).arg(plan.toImport()), LocalizedText(Text::CancelImport), 0,
                                                      int(plan.toImport()), owner);
         progress->setWindowTitle(mainTitle);
         progress->setWindowModality(Qt::WindowModal);
@@ -112,12 +112,12 @@ void ImportFile(const QString& path, QWidget* owner, const QString& mainTitle)
         return;
     if (result.outcome != SettingsStore::Update::Written) {
         const QString reason =
-            result.outcome == SettingsStore::Update::Declined ? LocalizedText(436) : store.lastError();
-        messages().show(owner, LocalizedText(279) + u'\n' + reason, Platform::Information, mainTitle);
+            result.outcome == SettingsStore::Update::Declined ? LocalizedText(Text::FileTooLarge) : store.lastError();
+        messages().show(owner, LocalizedText(Text::ImportFailed) + u'\n' + reason, Platform::Information, mainTitle);
         return;
     }
     messages().show(owner,
-                    LocalizedText(267) + QStringLiteral("\n\r") + path + u'\n' + Exchange::CountLine(result.imported),
+                    LocalizedText(Text::DataImported) + QStringLiteral("\n\r") + path + u'\n' + Exchange::CountLine(result.imported),
                     Platform::Information, mainTitle);
     rememberPath(path);
 }

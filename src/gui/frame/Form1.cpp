@@ -200,7 +200,7 @@ void Form1::Text1_Change(int Index)
     if (Index != 3)
         return;
     if (CurDevName == u"Euro")
-        showAmountTooltip(LocalizedText(219));
+        showAmountTooltip(LocalizedText(Text::PaidAmountInEuro));
     else
         showAmountTooltip(
             ForeignAmountTooltip(ReadCurrentCurrency(Module1::CurUser).name, Text1[3]->text(), CurRateBis));
@@ -232,12 +232,12 @@ void Form1::Command2_Click()
         store->update([&entry](const SettingsStore& current) { return FillUpWrites(entry, current); });
     if (saved == SettingsStore::Update::Declined) {
         // The button is off in every such state; a save must never do nothing silently.
-        Platform::services().messages->show(this, LocalizedText(285), Platform::Critical, windowTitle());
+        Platform::services().messages->show(this, LocalizedText(Text::FillUpNotSaved), Platform::Critical, windowTitle());
         return;
     }
     if (saved == SettingsStore::Update::Failed) {
         // Never lose a fill-up silently: the fields keep it for another try.
-        Platform::services().messages->show(this, LocalizedText(285) + u'\n' + store->lastError(), Platform::Critical,
+        Platform::services().messages->show(this, LocalizedText(Text::FillUpNotSaved) + u'\n' + store->lastError(), Platform::Critical,
                                             windowTitle());
         return;
     }

@@ -13,41 +13,41 @@
 // display of the current currency.
 void Form1::SelLang()
 {
-    ui->Frame1->setTitle(LocalizedText(132));
-    ui->Frame2->setTitle(LocalizedText(135));
-    ui->Frame1->setToolTip(LocalizedText(201));
-    ui->Frame2->setToolTip(LocalizedText(201));
-    ui->Command2->setText(LocalizedText(116));
-    ui->Command3->setText(LocalizedText(119));
-    ui->Command4->setText(LocalizedText(122));
-    ui->Command5->setText(LocalizedText(125));
-    ui->Command1->setText(LocalizedText(128));
-    ui->Command6->setText(LocalizedText(210));
-    ui->Command8->setText(LocalizedText(222));
-    ui->Command2->setToolTip(LocalizedText(159));
-    ui->Command3->setToolTip(LocalizedText(162));
-    ui->Command4->setToolTip(LocalizedText(165));
-    ui->Command5->setToolTip(LocalizedText(168));
-    ui->Command1->setToolTip(LocalizedText(171));
-    ui->Command6->setToolTip(LocalizedText(213));
-    ui->Command9->setText(LocalizedText(225));
-    Label1[2]->setText(LocalizedText(138));
-    Label1[3]->setText(LocalizedText(141));
-    Label1[4]->setText(LocalizedText(144));
-    Label1[5]->setText(LocalizedText(147));
-    Label1[6]->setText(LocalizedText(150));
-    Text1[1]->setToolTip(LocalizedText(153));
-    Label1[3]->setToolTip(LocalizedText(153));
-    Label1[7]->setText(LocalizedText(216));
+    ui->Frame1->setTitle(LocalizedText(Text::Data));
+    ui->Frame2->setTitle(LocalizedText(Text::Results));
+    ui->Frame1->setToolTip(LocalizedText(Text::AuthorTip));
+    ui->Frame2->setToolTip(LocalizedText(Text::AuthorTip));
+    ui->Command2->setText(LocalizedText(Text::Save));
+    ui->Command3->setText(LocalizedText(Text::Average));
+    ui->Command4->setText(LocalizedText(Text::User));
+    ui->Command5->setText(LocalizedText(Text::Export));
+    ui->Command1->setText(LocalizedText(Text::Exit));
+    ui->Command6->setText(LocalizedText(Text::Import));
+    ui->Command8->setText(LocalizedText(Text::Calendar));
+    ui->Command2->setToolTip(LocalizedText(Text::SaveTip));
+    ui->Command3->setToolTip(LocalizedText(Text::AverageTip));
+    ui->Command4->setToolTip(LocalizedText(Text::UserTip));
+    ui->Command5->setToolTip(LocalizedText(Text::ExportTip));
+    ui->Command1->setToolTip(LocalizedText(Text::ExitTip));
+    ui->Command6->setToolTip(LocalizedText(Text::ImportTip));
+    ui->Command9->setText(LocalizedText(Text::Currency));
+    Label1[2]->setText(LocalizedText(Text::StartKms));
+    Label1[3]->setText(LocalizedText(Text::ArrivalKms));
+    Label1[4]->setText(LocalizedText(Text::FuelQuantity));
+    Label1[5]->setText(LocalizedText(Text::TotalKilometers));
+    Label1[6]->setText(LocalizedText(Text::AverageConsumption));
+    Text1[1]->setToolTip(LocalizedText(Text::OrTotalKilometers));
+    Label1[3]->setToolTip(LocalizedText(Text::OrTotalKilometers));
+    Label1[7]->setText(LocalizedText(Text::PaidAmount));
 
     ShowCurrMess = ReadShowCurrMess(Module1::CurUser);
     const CurrentCurrency currency = ReadCurrentCurrency(Module1::CurUser);
     CurDevName = currency.name;
 
-    ui->Image1->setToolTip(LocalizedText(156));
-    m_panels[0]->setToolTip(LocalizedText(177));
-    m_panels[1]->setToolTip(LocalizedText(180));
-    m_panels[2]->setToolTip(LocalizedText(174));
+    ui->Image1->setToolTip(LocalizedText(Text::About));
+    m_panels[0]->setToolTip(LocalizedText(Text::SystemDate));
+    m_panels[1]->setToolTip(LocalizedText(Text::SystemTime));
+    m_panels[2]->setToolTip(LocalizedText(Text::TotalAverageTip));
 
     Label2->setText(currency.name);
     if (currency.foreign) {
@@ -56,18 +56,18 @@ void Form1::SelLang()
         if (!Timer1.isActive())
             Timer1.start();
         if (ShowCurrMess)
-            Platform::services().messages->show(this, LocalizedText(240), Platform::Information, windowTitle());
+            Platform::services().messages->show(this, LocalizedText(Text::NotEuroWarning), Platform::Information, windowTitle());
         showAmountTooltip(ForeignAmountTooltip(currency.name, Text1[3]->text(), CurRateBis));
     } else {
         CurRate = 1;
         CurRateBis = 1;
         Timer1.stop();
         setLabel2Shown(true);
-        showAmountTooltip(LocalizedText(219));
+        showAmountTooltip(LocalizedText(Text::PaidAmountInEuro));
     }
 
-    const QString currencyTip = Label2->text() == u"Euro" ? LocalizedText(225) + QStringLiteral(" = €")
-                                                          : CurDevName + QStringLiteral(": ") + LocalizedText(237) +
+    const QString currencyTip = Label2->text() == u"Euro" ? LocalizedText(Text::Currency) + QStringLiteral(" = €")
+                                                          : CurDevName + QStringLiteral(": ") + LocalizedText(Text::ActualRate) +
                                                                 QStringLiteral(" = ") + CurRate.toText();
     Label2->setToolTip(currencyTip);
     ui->Command9->setToolTip(currencyTip);

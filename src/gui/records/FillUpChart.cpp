@@ -88,14 +88,14 @@ FillUpChart::FillUpChart(QWidget* parent) : QChartView(parent)
 
 void FillUpChart::setTexts()
 {
-    m_fillUps->setName(LocalizedText(353));
-    m_months->setName(LocalizedText(255));
-    m_amounts->setName(LocalizedText(219));
-    m_time->setTitleText(LocalizedText(362));
-    m_litres->setTitleText(LocalizedText(150) + QStringLiteral(" (l/100 km)"));
-    m_euros->setTitleText(LocalizedText(219));
+    m_fillUps->setName(LocalizedText(Text::FillUpsTab));
+    m_months->setName(LocalizedText(Text::MonthlyAverage));
+    m_amounts->setName(LocalizedText(Text::PaidAmountInEuro));
+    m_time->setTitleText(LocalizedText(Text::DateColumn));
+    m_litres->setTitleText(LocalizedText(Text::AverageConsumption) + QStringLiteral(" (l/100 km)"));
+    m_euros->setTitleText(LocalizedText(Text::PaidAmountInEuro));
     // Its tab is named "Chart" already: the name says what it draws.
-    Accessibility::setName(this, LocalizedText(150) + QStringLiteral(", ") + LocalizedText(219));
+    Accessibility::setName(this, LocalizedText(Text::AverageConsumption) + QStringLiteral(", ") + LocalizedText(Text::PaidAmountInEuro));
 }
 
 void FillUpChart::setTrend(const FillUpTrend& trend)

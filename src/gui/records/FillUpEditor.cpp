@@ -15,13 +15,13 @@ FillUpEditor::FillUpEditor(const FillUpTable& records, size_t position, QWidget*
     ui->setupUi(this);
     setWindowTitle(UserWindowTitle(Module1::CurUser));
     setWindowIcon(programIcon());
-    ui->DateLabel->setText(LocalizedText(362));
-    ui->DistanceLabel->setText(LocalizedText(147));
-    ui->LitresLabel->setText(LocalizedText(144));
-    ui->ConsumptionLabel->setText(LocalizedText(150));
-    ui->AmountLabel->setText(LocalizedText(219));
-    ui->PaidLabel->setText(LocalizedText(216));
-    ui->CancelButton->setText(LocalizedText(368));
+    ui->DateLabel->setText(LocalizedText(Text::DateColumn));
+    ui->DistanceLabel->setText(LocalizedText(Text::TotalKilometers));
+    ui->LitresLabel->setText(LocalizedText(Text::FuelQuantity));
+    ui->ConsumptionLabel->setText(LocalizedText(Text::AverageConsumption));
+    ui->AmountLabel->setText(LocalizedText(Text::PaidAmountInEuro));
+    ui->PaidLabel->setText(LocalizedText(Text::PaidAmount));
+    ui->CancelButton->setText(LocalizedText(Text::Cancel));
 
     const FillUpTable::Record& record = records[position];
     const QString paid = records.text(record, FillUpTable::PayCom).toString();

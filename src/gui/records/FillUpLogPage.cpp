@@ -93,10 +93,10 @@ FillUpLogPage::~FillUpLogPage() = default;
 
 void FillUpLogPage::setTexts()
 {
-    ui->EditButton->setText(LocalizedText(374));
-    ui->DeleteButton->setText(LocalizedText(377));
-    ui->UndoButton->setText(LocalizedText(380));
-    ui->RedoButton->setText(LocalizedText(383));
+    ui->EditButton->setText(LocalizedText(Text::EditButton));
+    ui->DeleteButton->setText(LocalizedText(Text::Delete));
+    ui->UndoButton->setText(LocalizedText(Text::Undo));
+    ui->RedoButton->setText(LocalizedText(Text::Redo));
     // No column is measured against 100,000 rows: each is as wide as its
     // title or the widest text it can show, whichever is wider.
     QTableView* view = ui->FillUpLog;
@@ -161,8 +161,8 @@ void FillUpLogPage::removeCurrent()
     const size_t position = m_log.position(current.row());
     const QString number = m_log.index(current.row(), FillUpLog::Number).data().toString();
     const QString date = m_log.index(current.row(), FillUpLog::Date).data().toString();
-    const int answer = Platform::services().messages->ask(this, LocalizedText(389).arg(number, date),
-                                                          {LocalizedText(377), LocalizedText(368)},
+    const int answer = Platform::services().messages->ask(this, LocalizedText(Text::DeleteQuestion).arg(number, date),
+                                                          {LocalizedText(Text::Delete), LocalizedText(Text::Cancel)},
                                                           Platform::Exclamation, window()->windowTitle());
     if (answer == 0)
         m_history.push(new FillUpCommand(*this, position, m_log.table().texts(position), std::nullopt));
@@ -187,10 +187,10 @@ bool FillUpLogPage::apply(size_t position, const std::optional<FillUpTable::Text
         return true;
     }
     if (outcome == FillUpTable::Outcome::ChangedElsewhere) {
-        failed(LocalizedText(386));
+        failed(LocalizedText(Text::ChangedElsewhere));
         emit readAgain();
     } else {
-        failed(LocalizedText(392) + u'\n' + store->lastError());
+        failed(LocalizedText(Text::FillUpsNotChanged) + u'\n' + store->lastError());
     }
     return false;
 }

@@ -23,6 +23,7 @@
 #include <QTextDocument>
 
 #include <algorithm>
+#include <array>
 
 Form2::Form2(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui::Form2>())
 {
@@ -81,14 +82,14 @@ void Form2::resizeEvent(QResizeEvent* event)
 void Form2::Form_Activate()
 {
     setWindowTitle(UserWindowTitle(Module1::CurUser));
-    Command1->setText(LocalizedText(110));
-    Command1->setToolTip(LocalizedText(113));
+    Command1->setText(LocalizedText(Text::Close));
+    Command1->setToolTip(LocalizedText(Text::CloseTip));
     // Nothing captions the report; it is what the main window's averages button shows.
-    Accessibility::setName(Text1, LocalizedText(119));
+    Accessibility::setName(Text1, LocalizedText(Text::Average));
     for (int tab = 0; tab < 3; ++tab)
-        ReportTabs->setTabText(tab, LocalizedText(350 + 3 * tab));
+        ReportTabs->setTabText(tab, LocalizedText(std::array{Text::AveragesTab, Text::FillUpsTab, Text::ChartTab}[tab]));
     // What the main window's averages button says it opens.
-    Accessibility::setName(ReportTabs, LocalizedText(162));
+    Accessibility::setName(ReportTabs, LocalizedText(Text::AverageTip));
     m_logPage->setTexts();
     m_chart->setTexts();
     AffMoy();

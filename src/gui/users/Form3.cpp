@@ -121,7 +121,7 @@ void Form3::SaveUsers()
     // same, so that a store that can only be read still shows its data.
     if (!UserList::Save(Combo1->currentText(), Combo2->currentIndex())) {
         const SettingsStore* store = SettingsStore::current();
-        Platform::services().messages->show(this, LocalizedText(322) + u'\n' + (store ? store->lastError() : QString()),
+        Platform::services().messages->show(this, LocalizedText(Text::UsersNotSaved) + u'\n' + (store ? store->lastError() : QString()),
                                             Platform::Critical, windowTitle());
     }
     if (const std::optional<float> total = UserList::ReadUserTotal())
@@ -140,11 +140,11 @@ void Form3::ChangLang()
     if (index < 0)
         return;
     Module1::LangOfs = float(index);
-    Label1[2]->setText(LoadResString(101 + index));
-    Label1[0]->setText(LoadResString(104) + QStringLiteral(" - ") + LoadResString(105) + QStringLiteral(" - ") +
-                       LoadResString(106));
-    Label1[0]->setToolTip(LoadResString(107 + index));
-    Combo2->setToolTip(LoadResString(107 + index));
+    Label1[2]->setText(LoadResString(Text::UserName + index));
+    Label1[0]->setText(LoadResString(Text::Language) + QStringLiteral(" - ") + LoadResString(Text::Language + 1) +
+                       QStringLiteral(" - ") + LoadResString(Text::Language + 2));
+    Label1[0]->setToolTip(LoadResString(Text::ChooseLanguage + index));
+    Combo2->setToolTip(LoadResString(Text::ChooseLanguage + index));
 }
 
 void Form3::Combo1_Click()
@@ -198,7 +198,7 @@ void Form3::Command1_Click()
     // A pasted page of text is no name; one already listed stays usable.
     if (Combo1->currentText().size() > UserList::MaxNameLength &&
         Combo1->findText(Combo1->currentText(), Qt::MatchExactly | Qt::MatchCaseSensitive) < 0) {
-        Platform::services().messages->show(this, LocalizedText(325).arg(UserList::MaxNameLength),
+        Platform::services().messages->show(this, LocalizedText(Text::NameTooLong).arg(UserList::MaxNameLength),
                                             Platform::Exclamation, windowTitle());
         return;
     }

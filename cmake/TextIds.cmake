@@ -1,0 +1,20 @@
+# Writes the string table's ids as named constants, Text::NoValidDistance for
+# 183, from resources/strings.tsv: run as cmake -DTABLE=... -DOUTPUT=... -P.
+file(STRINGS "${TABLE}" lines ENCODING UTF-8)
+set(body "")
+foreach(line IN LISTS lines)
+    if(line MATCHES "^([0-9]+)\t([A-Za-z][A-Za-z0-9]*)\t")
+        string(APPEND body "    ${CMAKE_MATCH_2} = ${CMAKE_MATCH_1},\n")
+    elseif(NOT line MATCHES "^#" AND NOT line STREQUAL "")
+        message(FATAL_ERROR "strings.tsv: a line without an id and a name: ${line}")
+    endif()
+endforeach()
+set(text "#pragma once\n\n// Generated from resources/strings.tsv: the base id of each text of the\n// string table by its name. Do not edit.\nnamespace Text\n{\nenum Id : int\n{\n${body}};\n} // namespace Text\n")
+# Unchanged content keeps its time, so that nothing is rebuilt for it.
+if(EXISTS "${OUTPUT}")
+    file(READ "${OUTPUT}" old)
+    if(old STREQUAL text)
+        return()
+    endif()
+endif()
+file(WRITE "${OUTPUT}" "${text}")

@@ -4,6 +4,7 @@
 // same import again, where every line is a duplicate; with the memory each
 // takes above the main window. Each step is a fresh program over one copy of
 // the store per run.
+#include "core/frame/Legacy.h"
 #include "BenchSupport.h"
 #include "core/filetype/Exchange.h"
 #include "core/frame/Module1.h"
@@ -42,7 +43,7 @@ int child(const QString& step, const QString& storePath, const QString& file)
     SettingsStore store(storePath);
     if (!store.open())
         return 2;
-    SettingsStore::setCurrent(&store);
+    Legacy::setCurrent(&store);
     Module1::CurUser = step == u"export" ? QStringLiteral("Anna") : QStringLiteral("Bert");
     Form1 form;
     form.show();

@@ -2,6 +2,7 @@
 // already stored: one keystroke in the amount field (recalculation, tooltips
 // and the total average over every record) and one save, durable on return.
 // The same work over a QSettings INI file shows what the obvious store costs.
+#include "core/frame/Legacy.h"
 #include "core/frame/Conversions.h"
 #include "core/frame/Module1.h"
 #include "core/frame/SettingsStore.h"
@@ -93,7 +94,7 @@ int main(int argc, char* argv[])
         SettingsStore store(dir.filePath(QStringLiteral("tanko.db")));
         store.open();
         store.saveAll(records(count));
-        SettingsStore::setCurrent(&store);
+        Legacy::setCurrent(&store);
 
         Form1 form;
         form.show();
@@ -136,7 +137,7 @@ int main(int argc, char* argv[])
         std::printf("%-10d %14.3f %14.3f %7.1fx %12.3f %14.3f %7.1fx %12.3f\n", count, keystroke, qsKeystroke,
                     qsKeystroke / keystroke, save, qsSave, qsSave / save, button);
         std::fflush(stdout);
-        SettingsStore::setCurrent(nullptr);
+        Legacy::setCurrent(nullptr);
     }
     std::printf("keystroke: one change of the amount field, end to end; save: the record's keys, durable on return;\n"
                 "button: the save button with the fields emptied and the average shown anew.\n");

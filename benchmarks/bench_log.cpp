@@ -4,6 +4,7 @@
 // fill-up 1 from the log, which renumbers all the others, until the log and
 // its totals are on screen; and undoing that. Each run is a fresh process
 // over a fresh copy of the store.
+#include "core/frame/Legacy.h"
 #include "BenchSupport.h"
 #include "core/frame/LocaleInfo.h"
 #include "core/frame/Module1.h"
@@ -78,7 +79,7 @@ int child(int argc, char* argv[])
     SettingsStore store(QString::fromLocal8Bit(qgetenv("TANKO_BENCH_STORE")));
     if (!store.open())
         return 2;
-    SettingsStore::setCurrent(&store);
+    Legacy::setCurrent(&store);
     Form1 form1;
     form1.show();
     if (!QTest::qWaitForWindowExposed(&form1))

@@ -1,6 +1,7 @@
 // Time to open the averages report from the main window's button until the
 // formatted text is on screen, for 1,000 and 10,000 stored fill-ups; and, of
 // that, the time to build the text and to put it into the box.
+#include "core/frame/Legacy.h"
 #include "BenchSupport.h"
 #include "core/frame/Conversions.h"
 #include "core/frame/LocaleInfo.h"
@@ -91,7 +92,7 @@ int main(int argc, char* argv[])
         SettingsStore store(dir.filePath(QStringLiteral("tanko.db")));
         if (!store.open())
             qFatal("bench store: %s", qPrintable(store.lastError()));
-        SettingsStore::setCurrent(&store);
+        Legacy::setCurrent(&store);
         fillStore(store, Module1::CurUser, count);
 
         Form1 form1;
@@ -112,7 +113,7 @@ int main(int argc, char* argv[])
         }
         std::printf("  N = %5d: open %7.2f ms  (build text %6.2f ms, fill and style box %6.2f ms)  %d runs\n", count,
                     Bench::median(open), Bench::median(build), Bench::median(show), runs);
-        SettingsStore::setCurrent(nullptr);
+        Legacy::setCurrent(nullptr);
     }
     return 0;
 }

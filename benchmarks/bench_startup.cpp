@@ -2,6 +2,7 @@
 // on screen, from its OK to the main window showing the total average, and
 // the peak memory. Each run is a fresh process that starts the way the
 // program does, over a store in a temporary data folder.
+#include "core/frame/Legacy.h"
 #include "BenchSupport.h"
 #include "core/frame/Backup.h"
 #include "core/frame/SettingsStore.h"
@@ -51,7 +52,7 @@ int child()
     SettingsStore store(SettingsStore::defaultPath());
     if (!store.open())
         return 2;
-    SettingsStore::setCurrent(&store);
+    Legacy::setCurrent(&store);
     StartupBackup backup(store.path());
     Form3& form3 = StartUp::showUserWindow();
     if (!QTest::qWaitForWindowExposed(&form3))

@@ -1,3 +1,4 @@
+#include "core/frame/Legacy.h"
 #include "core/filetype/CommandLine.h"
 #include "core/frame/Backup.h"
 #include "core/frame/Platform.h"
@@ -5,6 +6,7 @@
 #include "core/platform/SystemServices.h"
 #include "gui/base/Appearance.h"
 #include "gui/frame/StartUp.h"
+#include "gui/frame/StoreMessages.h"
 #include "gui/platform/DesktopServices.h"
 
 #include <QApplication>
@@ -47,12 +49,12 @@ int main(int argc, char* argv[])
 
     SettingsStore store(SettingsStore::defaultPath());
     // Exit, chosen while another program held the store, is no failure.
-    if (!OpenStore(store))
+    if (!StoreMessages::OpenStore(store))
         return store.isBusy() ? 0 : 1;
-    SettingsStore::setCurrent(&store);
+    Legacy::setCurrent(&store);
     // Only a store that opened soundly is copied, and only when its data
     // changed since the newest copy.
-    StartupBackup backup(store.path());
+    StartupBackup backup(store.path(), StoreMessages::BackupFailed);
 
     instance.listen([](const QString& path) {
         StartUp::bringToFront();

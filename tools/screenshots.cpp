@@ -2,6 +2,7 @@
 // Dutch to PNG files, for the README and for checking that no caption is cut,
 // and the main window and the chart once more on a screen of twice the pixel
 // density.
+#include "core/frame/Legacy.h"
 #include "core/frame/Conversions.h"
 #include "core/frame/LocaleInfo.h"
 #include "core/frame/Module1.h"
@@ -80,7 +81,7 @@ std::unique_ptr<SettingsStore> openStore(const QTemporaryDir& dir, const Languag
 {
     auto store = std::make_unique<SettingsStore>(dir.filePath(QStringLiteral("tanko.db")));
     store->open();
-    SettingsStore::setCurrent(store.get());
+    Legacy::setCurrent(store.get());
     Platform::services().locale = language.locale;
     Module1::LangOfs = language.langOfs;
     Module1::CurUser = QString::fromUtf8(language.user);
@@ -143,7 +144,7 @@ void shootLog(const QString& out, const Language& language, bool doubled)
         QTest::qWait(50);
         save(form2, QStringLiteral("%1/%2-%3.png").arg(out, tab == 1 ? u"log" : u"chart", code));
     }
-    SettingsStore::setCurrent(nullptr);
+    Legacy::setCurrent(nullptr);
 }
 
 // Run with QT_SCALE_FACTOR=2: the main window as a screen of twice the
@@ -155,7 +156,7 @@ void shootDoubled(const QString& out, std::span<const Language> languages)
         QTemporaryDir dir;
         const auto store = openStore(dir, language);
         shootMain(QStringLiteral("%1/main-%2@2x.png").arg(out, QString::fromLatin1(language.code)));
-        SettingsStore::setCurrent(nullptr);
+        Legacy::setCurrent(nullptr);
     }
     shootLog(out, languages.front(), true);
 }
@@ -167,7 +168,7 @@ void shootReports(const QString& out, std::span<const Language> languages)
         QTemporaryDir dir;
         SettingsStore store(dir.filePath(QStringLiteral("tanko.db")));
         store.open();
-        SettingsStore::setCurrent(&store);
+        Legacy::setCurrent(&store);
         Platform::services().locale = language.locale;
         Module1::LangOfs = language.langOfs;
         Module1::CurUser = QString::fromUtf8(language.user);
@@ -201,7 +202,7 @@ void shootReports(const QString& out, std::span<const Language> languages)
         form2.show();
         QTest::qWait(50);
         save(form2, QStringLiteral("%1/report-%2.png").arg(out, QString::fromLatin1(language.code)));
-        SettingsStore::setCurrent(nullptr);
+        Legacy::setCurrent(nullptr);
     }
 }
 } // namespace
@@ -253,7 +254,7 @@ int main(int argc, char* argv[])
         form7.close();
         saveCalendar(form1, out, language.code);
         saveAbout(out, language.code);
-        SettingsStore::setCurrent(nullptr);
+        Legacy::setCurrent(nullptr);
     }
     shootReports(out, languages);
     for (const Language& language : languages)

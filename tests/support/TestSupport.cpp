@@ -1,3 +1,4 @@
+#include "core/frame/Legacy.h"
 #include "TestSupport.h"
 
 #include "core/frame/Module1.h"
@@ -65,7 +66,7 @@ Environment::Environment(const QString& localeName, float langOfs, const QString
     Module1::LangOfs = langOfs;
     Module1::CurUser = user;
     m_store = openStore(storePath());
-    SettingsStore::setCurrent(m_store.get());
+    Legacy::setCurrent(m_store.get());
     Platform::services() = {&messages, &files,   &launcher, &clock,     &registry,
                             &shell,    &program, nullptr,   &announcer, locale(localeName)};
 }
@@ -73,7 +74,7 @@ Environment::Environment(const QString& localeName, float langOfs, const QString
 Environment::~Environment()
 {
     Platform::services() = m_saved;
-    SettingsStore::setCurrent(nullptr);
+    Legacy::setCurrent(nullptr);
     Module1::CurUser.clear();
     Module1::LangOfs = 0;
 }
@@ -117,7 +118,7 @@ void Environment::reopen()
 {
     m_store.reset();
     m_store = openStore(storePath());
-    SettingsStore::setCurrent(m_store.get());
+    Legacy::setCurrent(m_store.get());
 }
 
 void addRows(const QString& name, const QString& table, const QStringList& more, QChar rowBreak)

@@ -1,5 +1,6 @@
 // The program as it starts in an account of its own: two programs saving into
 // one store, locks that a dead run left, a store held by another program.
+#include "core/frame/Legacy.h"
 #include "TestSupport.h"
 
 #include "core/frame/Files.h"
@@ -33,7 +34,7 @@ int saveChild(const QString& store, const QString& amount)
     QApplication app(argc, argv);
     TestSupport::Environment env;
     SettingsStore shared(store);
-    SettingsStore::setCurrent(shared.open() ? &shared : nullptr);
+    Legacy::setCurrent(shared.open() ? &shared : nullptr);
     Form1 form;
     form.show();
     for (int i = 0; i < 80; ++i) {

@@ -1,3 +1,4 @@
+#include "core/frame/Legacy.h"
 #include "core/currency/CurrencyTable.h"
 
 #include "core/frame/StringTable.h"

@@ -1,3 +1,4 @@
+#include "core/frame/Legacy.h"
 #include "core/filetype/CommandLine.h"
 
 #include "core/filetype/Exchange.h"
@@ -152,7 +153,7 @@ int Run(int argc, char* argv[])
     SettingsStore store(path);
     if (QFileInfo::exists(path) && !store.open())
         return say(QStringLiteral("cannot use %1: %2").arg(QDir::toNativeSeparators(path), store.lastError()), Failed);
-    SettingsStore::setCurrent(store.isOpen() ? &store : nullptr);
+    Legacy::setCurrent(store.isOpen() ? &store : nullptr);
     // The texts of summaries and refusals in English, whoever the user is.
     Module1::LangOfs = 0;
     const QStringList users = store.isOpen() ? UserList::Read().names : QStringList();

@@ -2,9 +2,7 @@
 
 #include "core/frame/Files.h"
 #include "core/frame/Log.h"
-#include "core/frame/Platform.h"
 #include "core/frame/Sqlite.h"
-#include "core/frame/StringTable.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -142,24 +140,16 @@ BackupResult BackupStore(const QString& storePath, int keep)
     return result;
 }
 
-StartupBackup::StartupBackup(const QString& storePath, int keep)
-    : m_worker([storePath, keep] {
+StartupBackup::StartupBackup(const QString& storePath, Failed failed, int keep)
+    : m_worker([storePath, keep, failed = std::move(failed)] {
           const BackupResult result = BackupStore(storePath, keep);
           if (result.outcome != BackupResult::Failed)
               return;
           qCWarning(lcBackup, "no backup of %s in %s: %s", qUtf8Printable(storePath), qUtf8Printable(result.folder),
                     qUtf8Printable(result.error));
-          if (QCoreApplication* app = QCoreApplication::instance())
+          if (QCoreApplication* app = QCoreApplication::instance(); app && failed)
               QMetaObject::invokeMethod(
-                  app,
-                  [result] {
-                      if (Platform::MessageBoxes* messages = Platform::services().messages)
-                          messages->show(nullptr,
-                                         LocalizedText(Text::BackupFailed) + QStringLiteral("\n\n") +
-                                             QDir::toNativeSeparators(result.folder) + u'\n' + result.error,
-                                         Platform::Exclamation, QStringLiteral("Tankometer"));
-                  },
-                  Qt::QueuedConnection);
+                  app, [failed, result] { failed(result); }, Qt::QueuedConnection);
       })
 {
 }

@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <thread>
 
 // Copies of the store in a "backups" folder beside it, made with SQLite's
@@ -27,12 +28,13 @@ BackupResult BackupStore(const QString& storePath, int keep = 10);
 
 // The start-up copy, made beside the user's first steps so that a large store
 // does not delay the first window. A failure is logged (tanko.backup) and
-// shown once, as a notice; the program goes on. Waits for the copy when
-// destroyed.
+// handed to failed on the thread of the application object; the program
+// goes on. Waits for the copy when destroyed.
 class StartupBackup
 {
 public:
-    explicit StartupBackup(const QString& storePath, int keep = 10);
+    using Failed = std::function<void(const BackupResult& result)>;
+    StartupBackup(const QString& storePath, Failed failed, int keep = 10);
     ~StartupBackup();
     StartupBackup(const StartupBackup&) = delete;
     StartupBackup& operator=(const StartupBackup&) = delete;

@@ -1,3 +1,4 @@
+#include "core/frame/Legacy.h"
 #include "core/platform/ClassesStore.h"
 
 #include "core/frame/SettingsStore.h"
@@ -21,7 +22,7 @@ bool openClasses(Sqlite::Database& db, const QString& path)
 
 QString currentStorePath()
 {
-    const SettingsStore* store = SettingsStore::current();
+    const SettingsStore* store = Legacy::current();
     return store ? store->path() : QString();
 }
 } // namespace

@@ -1,3 +1,4 @@
+#include "core/frame/Legacy.h"
 #include "core/users/UserList.h"
 
 #include "core/frame/Conversions.h"
@@ -53,7 +54,7 @@ namespace UserList
 {
 std::optional<float> ReadUserTotal()
 {
-    const SettingsStore* store = SettingsStore::current();
+    const SettingsStore* store = Legacy::current();
     return store ? userTotal(*store) : std::optional<float>(0);
 }
 
@@ -80,7 +81,7 @@ Users Read()
 
 bool Save(const QString& name, int language)
 {
-    SettingsStore* store = SettingsStore::current();
+    SettingsStore* store = Legacy::current();
     if (!store)
         return false;
     // One transaction: another program appending a user meanwhile gets the

@@ -1,3 +1,4 @@
+#include "core/frame/Legacy.h"
 #include "gui/currency/Form7.h"
 
 #include "core/frame/Module1.h"
@@ -133,7 +134,7 @@ void Form7::ChckDevises()
     // The table is read and written under one lock, so that another
     // program's change in between is neither lost nor overwritten unseen.
     CurrencySubmit submit;
-    SettingsStore* store = SettingsStore::current();
+    SettingsStore* store = Legacy::current();
     const auto compute = [&](const SettingsStore&) -> std::optional<std::vector<SettingsStore::Write>> {
         submit = SubmitCurrencies(choice, Module1::CurUser);
         if (submit.refusal)

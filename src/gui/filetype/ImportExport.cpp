@@ -1,3 +1,4 @@
+#include "core/frame/Legacy.h"
 #include "gui/filetype/ImportExport.h"
 
 #include "core/filetype/Exchange.h"
@@ -25,12 +26,12 @@ void rememberPath(const QString& path)
 {
     // A failed write of the path is not worth a message.
     if (!SaveSetting(u"Tanko", Module1::CurUser, QStringLiteral("LastPath"), path))
-        qCWarning(lcStore, "LastPath not kept: %s", qUtf8Printable(SettingsStore::current()->lastError()));
+        qCWarning(lcStore, "LastPath not kept: %s", qUtf8Printable(Legacy::current()->lastError()));
 }
 
 void exportTo(const QString& path, QWidget* owner, const QString& mainTitle)
 {
-    const Exchange::ExportResult result = Exchange::ExportFile(*SettingsStore::current(), Module1::CurUser, path);
+    const Exchange::ExportResult result = Exchange::ExportFile(*Legacy::current(), Module1::CurUser, path);
     if (!result.problem.isEmpty()) {
         messages().show(owner, LocalizedText(Text::ExportFailed) + u'\n' + result.problem, Platform::Information, mainTitle);
         return;
@@ -77,7 +78,7 @@ void Run(qint16 mode, QWidget* owner, const QString& mainTitle)
 
 void ImportFile(const QString& path, QWidget* owner, const QString& mainTitle)
 {
-    SettingsStore& store = *SettingsStore::current();
+    SettingsStore& store = *Legacy::current();
     const QString& user = Module1::CurUser;
     const Exchange::ImportPlan plan = Exchange::PlanImportFile(path, store, user);
     if (!plan.problem.isEmpty()) {

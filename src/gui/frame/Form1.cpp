@@ -1,3 +1,4 @@
+#include "core/frame/Legacy.h"
 #include "gui/frame/Form1.h"
 #include "core/frame/Titles.h"
 
@@ -174,7 +175,7 @@ void Form1::CalLtrs()
 
 void Form1::MoyenneTot()
 {
-    const SettingsStore* store = SettingsStore::current();
+    const SettingsStore* store = Legacy::current();
     if (!store)
         return;
     const TotalAverage average = ComputeTotalAverage(*store, Module1::CurUser);
@@ -220,7 +221,7 @@ void Form1::Text1_KeyPress(int Index, int KeyAscii)
 
 void Form1::Command2_Click()
 {
-    SettingsStore* store = SettingsStore::current();
+    SettingsStore* store = Legacy::current();
     if (!store)
         return;
     const FillUpEntry entry{

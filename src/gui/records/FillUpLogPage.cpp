@@ -1,3 +1,4 @@
+#include "core/frame/Legacy.h"
 #include "gui/records/FillUpLogPage.h"
 
 #include "core/frame/Conversions.h"
@@ -171,7 +172,7 @@ void FillUpLogPage::removeCurrent()
 bool FillUpLogPage::apply(size_t position, const std::optional<FillUpTable::Texts>& from,
                           const std::optional<FillUpTable::Texts>& to)
 {
-    SettingsStore* store = SettingsStore::current();
+    SettingsStore* store = Legacy::current();
     if (!store)
         return false;
     const FillUpTable::Outcome outcome = !to     ? m_log.remove(*store, position)

@@ -1,3 +1,4 @@
+#include "core/frame/Legacy.h"
 #include "gui/records/Form2.h"
 
 #include "core/frame/Conversions.h"
@@ -99,8 +100,8 @@ void Form2::Form_Activate()
 void Form2::changeEvent(QEvent* event)
 {
     QDialog::changeEvent(event);
-    if (event->type() == QEvent::ActivationChange && isActiveWindow() && m_shown && SettingsStore::current() &&
-        m_log.table().isStale(*SettingsStore::current()))
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && m_shown && Legacy::current() &&
+        m_log.table().isStale(*Legacy::current()))
         AffMoy();
 }
 
@@ -136,7 +137,7 @@ void Form2::Text1_KeyDown(int& KeyCode, int Shift)
 void Form2::AffMoy()
 {
     Text1->clear();
-    if (const SettingsStore* store = SettingsStore::current())
+    if (const SettingsStore* store = Legacy::current())
         m_log.read(*store, Module1::CurUser);
     m_logPage->history().clear();
     m_logPage->showTotals();
@@ -150,7 +151,7 @@ void Form2::showStale()
     QWidget* shown = ReportTabs->currentWidget();
     if (m_averagesStale && shown == ui->AveragesPage) {
         m_averagesStale = false;
-        if (SettingsStore::current())
+        if (Legacy::current())
             ShowReport(Text1, BuildReport(m_log.table(), &TotalAverage));
         else
             ShowReport(Text1, BuildReport(nullptr, Module1::CurUser));

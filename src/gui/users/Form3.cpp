@@ -1,3 +1,4 @@
+#include "core/frame/Legacy.h"
 #include "gui/users/Form3.h"
 
 #include "core/filetype/modFileType.h"
@@ -120,7 +121,7 @@ void Form3::SaveUsers()
     // Reported as a failed save is; the user goes on with the program all the
     // same, so that a store that can only be read still shows its data.
     if (!UserList::Save(Combo1->currentText(), Combo2->currentIndex())) {
-        const SettingsStore* store = SettingsStore::current();
+        const SettingsStore* store = Legacy::current();
         Platform::services().messages->show(this, LocalizedText(Text::UsersNotSaved) + u'\n' + (store ? store->lastError() : QString()),
                                             Platform::Critical, windowTitle());
     }

@@ -1,5 +1,8 @@
 #include "BenchSupport.h"
 
+#include "core/platform/SystemServices.h"
+#include "gui/platform/DesktopServices.h"
+
 #include <QCoreApplication>
 #include <QFile>
 
@@ -9,6 +12,23 @@
 
 namespace Bench
 {
+namespace
+{
+Platform::DesktopServices desktop(Platform::MessageBoxes* messages)
+{
+    Platform::DesktopServices services = Platform::desktopServices();
+    if (messages)
+        services.messages = messages;
+    return services;
+}
+} // namespace
+
+Windows::Windows(SettingsStore& store, const QString& user, Platform::MessageBoxes* messages)
+    : m_context(store, Platform::systemServices(store.path()), desktop(messages), LocaleInfo::english())
+{
+    m_context.setUser(user);
+}
+
 double median(std::vector<double> values)
 {
     std::sort(values.begin(), values.end());

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/frame/SettingsStore.h"
+#include "gui/WindowContext.h"
 
 #include <QString>
 
@@ -21,4 +22,15 @@ void resetPeak();
 // that `insertSql` adds in one statement (%1 stands for `records`).
 QString storeMadeOnce(const QString& name, const std::vector<SettingsStore::Write>& keys, const QString& insertSql,
                       int records);
+// The windows' context over a store for one user, in English notation, with
+// the real services, or the message boxes given.
+class Windows
+{
+public:
+    Windows(SettingsStore& store, const QString& user, Platform::MessageBoxes* messages = nullptr);
+    WindowContext& context() { return m_context; }
+
+private:
+    WindowContext m_context;
+};
 } // namespace Bench

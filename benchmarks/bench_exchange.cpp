@@ -4,14 +4,11 @@
 // same import again, where every line is a duplicate; with the memory each
 // takes above the main window. Each step is a fresh program over one copy of
 // the store per run.
-#include "core/frame/Legacy.h"
 #include "BenchSupport.h"
 #include "core/filetype/Exchange.h"
-#include "core/frame/Module1.h"
 #include "core/frame/SettingsStore.h"
-#include "core/platform/SystemServices.h"
-#include "gui/frame/Form1.h"
-#include "gui/platform/DesktopServices.h"
+#include "core/records/FillUps.h"
+#include "gui/mainwindow/Form1.h"
 
 #include <QApplication>
 #include <QDir>
@@ -37,15 +34,13 @@ int child(const QString& step, const QString& storePath, const QString& file)
     int argc = 1;
     char name[] = "bench_exchange";
     char* argv[] = {name, nullptr};
-    Platform::installSystemServices();
     QApplication app(argc, argv);
-    Platform::installDesktopServices();
     SettingsStore store(storePath);
     if (!store.open())
         return 2;
-    Legacy::setCurrent(&store);
-    Module1::CurUser = step == u"export" ? QStringLiteral("Anna") : QStringLiteral("Bert");
-    Form1 form;
+    Bench::Windows windows(store, step == u"export" ? QStringLiteral("Anna") : QStringLiteral("Bert"));
+    WindowContext& context = windows.context();
+    Form1 form(context);
     form.show();
     if (!QTest::qWaitForWindowExposed(&form))
         return 3;
@@ -55,13 +50,14 @@ int child(const QString& step, const QString& storePath, const QString& file)
     timer.start();
     bool ok = false;
     if (step == u"export") {
-        const Exchange::ExportResult result = Exchange::ExportFile(store, Module1::CurUser, file);
+        const Exchange::ExportResult result =
+            Exchange::ExportFile(*context.fillUps().list(context.user()), file, context.locale());
         ok = result.problem.isEmpty() && result.written == kRecords;
     } else {
         const qint64 expected = step == u"import" ? kRecords : 0;
-        const Exchange::ImportPlan plan = Exchange::PlanImportFile(file, store, Module1::CurUser);
-        const Exchange::ImportResult result = Exchange::ApplyImport(store, Module1::CurUser, plan);
-        ok = result.outcome == SettingsStore::Update::Written && result.imported == expected &&
+        const Exchange::ImportPlan plan = Exchange::PlanImportFile(file, context);
+        const FillUps::Appended result = Exchange::ApplyImport(context, plan);
+        ok = result.outcome == FillUps::Outcome::Done && result.written == expected &&
              result.duplicates == kRecords - expected;
     }
     std::printf("%lld %ld\n", static_cast<long long>(timer.elapsed()), Bench::statusKb("VmHWM:") - base);

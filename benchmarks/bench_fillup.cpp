@@ -2,20 +2,18 @@
 // already stored: one keystroke in the amount field (recalculation, tooltips
 // and the total average over every record) and one save, durable on return.
 // The same work over a QSettings INI file shows what the obvious store costs.
-#include "core/frame/Legacy.h"
+#include "BenchSupport.h"
 #include "core/frame/Conversions.h"
-#include "core/frame/Module1.h"
 #include "core/frame/SettingsStore.h"
 #include "core/records/FillUp.h"
+#include "core/records/FillUps.h"
 #include "gui/base/Appearance.h"
-#include "gui/frame/Form1.h"
+#include "gui/mainwindow/Form1.h"
 
-#include "core/frame/Platform.h"
-#include "core/platform/SystemServices.h"
-#include "gui/platform/DesktopServices.h"
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QSettings>
 #include <QTemporaryDir>
 
@@ -67,7 +65,8 @@ double qsettingsAverage(QSettings& settings)
     int count = 0;
     for (int i = 1; i <= n; ++i) {
         const std::optional<double> v = tryLocaleNumber(
-            settings.value(QStringLiteral("Tanko") + QString::number(i), QStringLiteral("0")).toString());
+            settings.value(QStringLiteral("Tanko") + QString::number(i), QStringLiteral("0")).toString(),
+            LocaleInfo::english());
         if (v && *v != 0) {
             sum += *v;
             ++count;
@@ -82,10 +81,6 @@ int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
     installProgramFont();
-    Platform::installSystemServices();
-    Platform::installDesktopServices();
-    Platform::services().locale = LocaleInfo::english();
-    Module1::CurUser = QStringLiteral("Anna");
 
     std::printf("%-10s %14s %14s %8s %12s %14s %8s %12s\n", "records", "keystroke ms", "QSettings ms", "ratio",
                 "save ms", "QSettings ms", "ratio", "button ms");
@@ -94,28 +89,29 @@ int main(int argc, char* argv[])
         SettingsStore store(dir.filePath(QStringLiteral("tanko.db")));
         store.open();
         store.saveAll(records(count));
-        Legacy::setCurrent(&store);
+        Bench::Windows windows(store, QStringLiteral("Anna"));
+        WindowContext& context = windows.context();
 
-        Form1 form;
+        Form1 form(context);
         form.show();
-        form.Text1[1]->setText(QStringLiteral("650"));
-        form.Text1[2]->setText(QStringLiteral("40"));
+        const auto field = [&form](int i) { return form.findChild<QLineEdit*>(QStringLiteral("Text1_%1").arg(i)); };
+        field(1)->setText(QStringLiteral("650"));
+        field(2)->setText(QStringLiteral("40"));
         const int runs = count >= 100000 ? 15 : 41;
         const double keystroke =
-            medianMs(runs, [&](int i) { form.Text1[3]->setText(i % 2 ? QStringLiteral("60") : QStringLiteral("6")); });
+            medianMs(runs, [&](int i) { field(3)->setText(i % 2 ? QStringLiteral("60") : QStringLiteral("6")); });
 
-        const double save = medianMs(runs, [&](int) {
-            const auto writes = FillUpWrites({Module1::CurUser, QStringLiteral("05 December 2026"), Mixed("06.15"),
-                                              QStringLiteral("60"), QStringLiteral("Euro"), 1},
-                                             store);
-            store.saveAll(*writes);
-        });
+        const FillUp fillUp =
+            *EnteredFillUp(QStringLiteral("05 December 2026"), 650, 40, QStringLiteral("06.15"), QStringLiteral("60"),
+                           QStringLiteral("Euro"), QStringLiteral("1"), context.locale());
+        const double save = medianMs(runs, [&](int) { context.fillUps().save(context.user(), fillUp); });
+        auto* saveButton = form.findChild<QPushButton*>(QStringLiteral("Command2"));
         std::vector<double> presses;
         for (int i = 0; i < runs; ++i) {
-            form.Text1[1]->setText(QStringLiteral("650"));
-            form.Text1[2]->setText(QStringLiteral("40"));
-            form.Text1[3]->setText(QStringLiteral("60"));
-            presses.push_back(medianMs(1, [&](int) { form.Command2_Click(); }));
+            field(1)->setText(QStringLiteral("650"));
+            field(2)->setText(QStringLiteral("40"));
+            field(3)->setText(QStringLiteral("60"));
+            presses.push_back(medianMs(1, [&](int) { saveButton->click(); }));
         }
         std::sort(presses.begin(), presses.end());
         const double button = presses[presses.size() / 2];
@@ -137,7 +133,6 @@ int main(int argc, char* argv[])
         std::printf("%-10d %14.3f %14.3f %7.1fx %12.3f %14.3f %7.1fx %12.3f\n", count, keystroke, qsKeystroke,
                     qsKeystroke / keystroke, save, qsSave, qsSave / save, button);
         std::fflush(stdout);
-        Legacy::setCurrent(nullptr);
     }
     std::printf("keystroke: one change of the amount field, end to end; save: the record's keys, durable on return;\n"
                 "button: the save button with the fields emptied and the average shown anew.\n");

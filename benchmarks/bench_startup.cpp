@@ -2,15 +2,12 @@
 // on screen, from its OK to the main window showing the total average, and
 // the peak memory. Each run is a fresh process that starts the way the
 // program does, over a store in a temporary data folder.
-#include "core/frame/Legacy.h"
 #include "BenchSupport.h"
 #include "core/frame/Backup.h"
 #include "core/frame/SettingsStore.h"
-#include "core/platform/SystemServices.h"
 #include "gui/base/Appearance.h"
-#include "gui/frame/Form1.h"
-#include "gui/frame/StartUp.h"
-#include "gui/platform/DesktopServices.h"
+#include "gui/mainwindow/Form1.h"
+#include "gui/mainwindow/StartUp.h"
 #include "gui/users/Form3.h"
 
 #include <QApplication>
@@ -23,7 +20,6 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
-
 
 #include <algorithm>
 #include <cstdio>
@@ -44,22 +40,21 @@ int child()
     int argc = 1;
     char name[] = "bench_startup";
     char* argv[] = {name, nullptr};
-    Platform::installSystemServices();
+    QCoreApplication::setApplicationName(QStringLiteral("Tanko"));
     QApplication app(argc, argv);
-    Platform::installDesktopServices();
-    QApplication::setApplicationName(QStringLiteral("Tanko"));
     installProgramFont();
     SettingsStore store(SettingsStore::defaultPath());
     if (!store.open())
         return 2;
-    Legacy::setCurrent(&store);
-    StartupBackup backup(store.path());
-    Form3& form3 = StartUp::showUserWindow();
+    Bench::Windows context(store, QString());
+    StartupBackup backup(store.path(), {});
+    StartUp windows(context.context());
+    Form3& form3 = windows.showUserWindow();
     if (!QTest::qWaitForWindowExposed(&form3))
         return 3;
     const qint64 userWindow = nowNs();
-    QTest::mouseClick(form3.Command1, Qt::LeftButton);
-    Form1& form1 = StartUp::mainWindow();
+    QTest::mouseClick(form3.findChild<QPushButton*>(QStringLiteral("Command1")), Qt::LeftButton);
+    Form1& form1 = windows.mainWindow();
     if (!QTest::qWaitForWindowExposed(&form1))
         return 4;
     const qint64 mainWindow = nowNs();
@@ -74,7 +69,6 @@ int child()
             peakKb = line.mid(6).trimmed().split(' ').value(0).toLong();
     std::printf("%lld %lld %ld %s\n", static_cast<long long>(userWindow), static_cast<long long>(mainWindow), peakKb,
                 qPrintable(average));
-    StartUp::unloadAll();
     return 0;
 }
 

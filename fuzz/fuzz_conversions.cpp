@@ -98,21 +98,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
     try {
         LocaleWholeNumber(text, locale);
-    } catch (const VbError&) {
+    } catch (const ConversionError&) {
     }
     for (const QString& factor : {QStringLiteral("0.8"), QStringLiteral(",8615936"), QStringLiteral("1e300")}) {
         try {
-            const double number = EuroValue(text, Mixed(factor), locale);
+            const double number = EuroValue(text, NumberOrText(factor), locale);
             check(std::isfinite(number));
-        } catch (const VbError&) {
+        } catch (const ConversionError&) {
         }
     }
     try {
-        const double number = EuroValue(QStringLiteral("46.80"), Mixed(text), locale);
+        const double number = EuroValue(QStringLiteral("46.80"), NumberOrText(text), locale);
         check(std::isfinite(number));
-    } catch (const VbError&) {
+    } catch (const ConversionError&) {
     }
-    FormatPattern(Mixed(text), u"00.00", locale);
+    FormatPattern(NumberOrText(text), u"00.00", locale);
     DateFromText(text, locale);
 
     // The raw bytes as a double too: infinities, NaNs and denormals included.

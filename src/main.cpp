@@ -1,16 +1,16 @@
-#include "core/frame/Legacy.h"
 #include "core/filetype/CommandLine.h"
 #include "core/frame/Backup.h"
-#include "core/frame/Platform.h"
 #include "core/frame/SettingsStore.h"
 #include "core/platform/SystemServices.h"
+#include "gui/WindowContext.h"
 #include "gui/base/Appearance.h"
-#include "gui/frame/StartUp.h"
-#include "gui/frame/StoreMessages.h"
+#include "gui/mainwindow/StartUp.h"
+#include "gui/mainwindow/StoreMessages.h"
 #include "gui/platform/DesktopServices.h"
 
 #include <QApplication>
 #include <QIcon>
+#include <QLocale>
 
 #include <cstdio>
 
@@ -21,11 +21,14 @@ int main(int argc, char* argv[])
     if (CommandLine::Wanted(argc, argv))
         return CommandLine::Run(argc, argv);
 
-    Platform::installSystemServices();
+    // The store's folder is named after the application: ~/.local/share/Tanko.
+    QCoreApplication::setApplicationName(QStringLiteral("Tanko"));
+    const QString storePath = SettingsStore::defaultPath();
+    const Platform::SystemServices system = Platform::systemServices(storePath);
     // A second start in the same account ends here, before it opens a window
     // or the store: the running program comes to the front, with the file to
     // open if there is one. Only the command line hears of it.
-    Platform::InstanceGuard& instance = *Platform::services().instance;
+    Platform::InstanceGuard& instance = *system.instance;
     if (instance.otherRunning()) {
         QCoreApplication core(argc, argv);
         const QString openPath = CommandLine::FileToOpen(QCoreApplication::arguments());
@@ -41,30 +44,29 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     // A ".tnk" file opened from the desktop: offered for import once a user is chosen.
     const QString openPath = CommandLine::FileToOpen(QCoreApplication::arguments());
-    Platform::installDesktopServices();
-    // The store's folder is named after the application: ~/.local/share/Tanko.
-    QApplication::setApplicationName(QStringLiteral("Tanko"));
+    const Platform::DesktopServices desktop = Platform::desktopServices();
     installProgramFont();
     QApplication::setWindowIcon(programIcon());
 
-    SettingsStore store(SettingsStore::defaultPath());
+    SettingsStore store(storePath);
+    WindowContext context(store, system, desktop, LocaleInfo::fromQLocale(QLocale::system()));
     // Exit, chosen while another program held the store, is no failure.
-    if (!StoreMessages::OpenStore(store))
+    if (!StoreMessages::OpenStore(store, context.messages(), context.speech()))
         return store.isBusy() ? 0 : 1;
-    Legacy::setCurrent(&store);
     // Only a store that opened soundly is copied, and only when its data
     // changed since the newest copy.
-    StartupBackup backup(store.path(), StoreMessages::BackupFailed);
-
-    instance.listen([](const QString& path) {
-        StartUp::bringToFront();
-        if (!path.isEmpty())
-            StartUp::openDataFile(path);
+    StartupBackup backup(store.path(), [&context](const BackupResult& result) {
+        StoreMessages::BackupFailed(result, context.messages(), context.speech());
     });
-    StartUp::showUserWindow();
+
+    StartUp windows(context);
+    instance.listen([&windows](const QString& path) {
+        windows.bringToFront();
+        if (!path.isEmpty())
+            windows.openDataFile(path);
+    });
+    windows.showUserWindow();
     if (!openPath.isEmpty())
-        StartUp::openDataFile(openPath);
-    const int code = QApplication::exec();
-    StartUp::unloadAll();
-    return code;
+        windows.openDataFile(openPath);
+    return QApplication::exec();
 }

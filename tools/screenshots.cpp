@@ -2,21 +2,21 @@
 // Dutch to PNG files, for the README and for checking that no caption is cut,
 // and the main window and the chart once more on a screen of twice the pixel
 // density.
-#include "core/frame/Legacy.h"
 #include "core/frame/Conversions.h"
 #include "core/frame/LocaleInfo.h"
-#include "core/frame/Module1.h"
 #include "core/frame/Platform.h"
 #include "core/frame/SettingsStore.h"
 #include "core/fuel/FuelCalc.h"
+#include "core/platform/SystemServices.h"
+#include "gui/WindowContext.h"
 #include "gui/accessories/Form4.h"
 #include "gui/accessories/Form6.h"
 #include "gui/base/Appearance.h"
 #include "gui/currency/Form7.h"
-#include "gui/frame/Form1.h"
+#include "gui/mainwindow/Form1.h"
+#include "gui/platform/DesktopServices.h"
 #include "gui/records/Form2.h"
 
-#include "gui/platform/DesktopServices.h"
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -37,7 +37,7 @@ namespace
 struct Language
 {
     const char* code;
-    float langOfs;
+    int index;
     LocaleInfo locale;
     const char* user;
 };
@@ -48,23 +48,47 @@ public:
     QDateTime now() override { return {QDate(2026, 12, 5), QTime(9, 30)}; }
 };
 
+// A fresh store in a folder of its own and the windows' context over it, in
+// the language's notation and words, for its user.
+struct World
+{
+    explicit World(const Language& language)
+        : store(dir.filePath(QStringLiteral("tanko.db"))),
+          context(store, services(), Platform::desktopServices(), language.locale)
+    {
+        store.open();
+        context.setLanguage(language.index);
+        context.setUser(QString::fromUtf8(language.user));
+    }
+    static Platform::SystemServices services()
+    {
+        static FixedClock clock;
+        Platform::SystemServices system = Platform::systemServices(QString());
+        system.clock = &clock;
+        return system;
+    }
+    QTemporaryDir dir;
+    SettingsStore store;
+    WindowContext context;
+};
+
 void save(QWidget& window, const QString& path)
 {
     window.grab().save(path);
     qInfo("%s", qPrintable(path));
 }
 
-void saveCalendar(Form1& form1, const QString& out, const char* code)
+void saveCalendar(WindowContext& context, Form1& form1, const QString& out, const char* code)
 {
-    Form6 calendar(form1.Label1[8]->text(), &form1);
+    Form6 calendar(context, form1.findChild<QLabel*>(QStringLiteral("Label1_8"))->text(), &form1);
     calendar.show();
     QTest::qWait(50);
     save(calendar, QStringLiteral("%1/calendar-%2.png").arg(out, QString::fromLatin1(code)));
 }
 
-void saveAbout(const QString& out, const char* code)
+void saveAbout(WindowContext& context, const QString& out, const char* code)
 {
-    Form4 about;
+    Form4 about(context);
     about.show();
     QTest::qWait(50);
     save(about, QStringLiteral("%1/about-%2.png").arg(out, QString::fromLatin1(code)));
@@ -73,30 +97,24 @@ void saveAbout(const QString& out, const char* code)
 void fillUp(Form1& form, const QStringList& texts)
 {
     for (int i = 0; i < 4; ++i)
-        form.Text1[i]->setText(texts.value(i));
+        form.findChild<QLineEdit*>(QStringLiteral("Text1_%1").arg(i))->setText(texts.value(i));
 }
 
-// A fresh store in dir holding three fill-ups of the language's user, made current.
-std::unique_ptr<SettingsStore> openStore(const QTemporaryDir& dir, const Language& language)
+// Three fill-ups of the language's user.
+void writeThree(World& world, const Language& language)
 {
-    auto store = std::make_unique<SettingsStore>(dir.filePath(QStringLiteral("tanko.db")));
-    store->open();
-    Legacy::setCurrent(store.get());
-    Platform::services().locale = language.locale;
-    Module1::LangOfs = language.langOfs;
-    Module1::CurUser = QString::fromUtf8(language.user);
+    const QString user = world.context.user();
     const QString sep = language.locale.decimalSeparator;
     for (int n = 1; n <= 3; ++n) {
-        store->save(Module1::CurUser, QStringLiteral("Tanko%1").arg(n),
-                    QStringLiteral("06") + sep + QStringLiteral("%1").arg(10 + n * 7));
-        store->save(Module1::CurUser, QStringLiteral("TotEntry"), QString::number(n));
+        world.store.save(user, QStringLiteral("Tanko%1").arg(n),
+                         QStringLiteral("06") + sep + QStringLiteral("%1").arg(10 + n * 7));
+        world.store.save(user, QStringLiteral("TotEntry"), QString::number(n));
     }
-    return store;
 }
 
-void shootMain(const QString& path)
+void shootMain(WindowContext& context, const QString& path)
 {
-    Form1 form1;
+    Form1 form1(context);
     form1.show();
     fillUp(form1, {QStringLiteral("10000"), QStringLiteral("10650"), QStringLiteral("40"), QStringLiteral("60")});
     QTest::qWait(50);
@@ -105,8 +123,10 @@ void shootMain(const QString& path)
 
 // Half a year of fill-ups of the user as saves write them since the distance
 // and the litres are kept: one every nine to twelve days, one paid abroad.
-void writeHalfYear(SettingsStore& store)
+void writeHalfYear(World& world)
 {
+    const QString user = world.context.user();
+    const LocaleInfo& locale = world.context.locale();
     std::vector<SettingsStore::Write> writes;
     QDate date(2026, 6, 8);
     int n = 0;
@@ -114,37 +134,35 @@ void writeHalfYear(SettingsStore& store)
         const QString key = QString::number(++n);
         const double km = 540 + (n * 37) % 160, litres = std::round((34 + (n * 7) % 11 + km / 400) * 100) / 100;
         const double euro = std::round(litres * (1.69 + (n % 5) * 0.03) * 100) / 100;
-        writes.push_back({Module1::CurUser, QStringLiteral("Date") + key, FormatPattern(date, u"dd mmmm yyyy")});
-        writes.push_back({Module1::CurUser, QStringLiteral("Tanko") + key, *ConsumptionText(litres, km)});
-        writes.push_back({Module1::CurUser, QStringLiteral("Pay") + key, LocaleText(euro)});
-        writes.push_back({Module1::CurUser, QStringLiteral("Kms") + key, QString::number(km)});
-        writes.push_back({Module1::CurUser, QStringLiteral("Ltrs") + key, QString::number(litres)});
+        writes.push_back({user, QStringLiteral("Date") + key, FormatPattern(date, u"dd mmmm yyyy", locale)});
+        writes.push_back({user, QStringLiteral("Tanko") + key, *ConsumptionText(litres, km, locale)});
+        writes.push_back({user, QStringLiteral("Pay") + key, LocaleText(euro, locale)});
+        writes.push_back({user, QStringLiteral("Kms") + key, QString::number(km)});
+        writes.push_back({user, QStringLiteral("Ltrs") + key, QString::number(litres)});
         if (n == 9)
-            writes.push_back({Module1::CurUser, QStringLiteral("PayCom") + key, QStringLiteral("71.20 CHF")});
+            writes.push_back({user, QStringLiteral("PayCom") + key, QStringLiteral("71.20 CHF")});
     }
-    writes.push_back({Module1::CurUser, QStringLiteral("TotEntry"), QString::number(n)});
-    store.saveAll(writes);
+    writes.push_back({user, QStringLiteral("TotEntry"), QString::number(n)});
+    world.store.saveAll(writes);
 }
 
 // The report window's log and chart tabs, wider than it opens so that every
 // column shows.
 void shootLog(const QString& out, const Language& language, bool doubled)
 {
-    QTemporaryDir dir;
-    const auto store = openStore(dir, language);
-    writeHalfYear(*store);
-    Form2 form2;
+    World world(language);
+    writeHalfYear(world);
+    Form2 form2(world.context);
     form2.resize(720, 440);
     form2.show();
     const QString code = QString::fromLatin1(language.code) + (doubled ? QStringLiteral("@2x") : QString());
     auto* log = form2.findChild<QTableView*>(QStringLiteral("FillUpLog"));
     log->setCurrentIndex(log->model()->index(8, 0));
     for (int tab = doubled ? 2 : 1; tab <= 2; ++tab) {
-        form2.ReportTabs->setCurrentIndex(tab);
+        form2.findChild<QTabWidget*>(QStringLiteral("ReportTabs"))->setCurrentIndex(tab);
         QTest::qWait(50);
         save(form2, QStringLiteral("%1/%2-%3.png").arg(out, tab == 1 ? u"log" : u"chart", code));
     }
-    Legacy::setCurrent(nullptr);
 }
 
 // Run with QT_SCALE_FACTOR=2: the main window as a screen of twice the
@@ -153,10 +171,9 @@ void shootLog(const QString& out, const Language& language, bool doubled)
 void shootDoubled(const QString& out, std::span<const Language> languages)
 {
     for (const Language& language : languages) {
-        QTemporaryDir dir;
-        const auto store = openStore(dir, language);
-        shootMain(QStringLiteral("%1/main-%2@2x.png").arg(out, QString::fromLatin1(language.code)));
-        Legacy::setCurrent(nullptr);
+        World world(language);
+        writeThree(world, language);
+        shootMain(world.context, QStringLiteral("%1/main-%2@2x.png").arg(out, QString::fromLatin1(language.code)));
     }
     shootLog(out, languages.front(), true);
 }
@@ -165,13 +182,9 @@ void shootDoubled(const QString& out, std::span<const Language> languages)
 void shootReports(const QString& out, std::span<const Language> languages)
 {
     for (const Language& language : languages) {
-        QTemporaryDir dir;
-        SettingsStore store(dir.filePath(QStringLiteral("tanko.db")));
-        store.open();
-        Legacy::setCurrent(&store);
-        Platform::services().locale = language.locale;
-        Module1::LangOfs = language.langOfs;
-        Module1::CurUser = QString::fromUtf8(language.user);
+        World world(language);
+        const QString user = world.context.user();
+        const LocaleInfo& locale = language.locale;
         const struct
         {
             QDate date;
@@ -184,25 +197,22 @@ void shootReports(const QString& out, std::span<const Language> languages)
                        {QDate(2026, 11, 21), 6.15, 37.44, "46.80 USD"},
                        {QDate(2026, 12, 5), 5.98, 0, ""}};
         std::vector<SettingsStore::Write> writes{
-            {Module1::CurUser, QStringLiteral("TotEntry"), LocaleText(std::size(fillUps))}};
+            {user, QStringLiteral("TotEntry"), QString::number(std::size(fillUps))}};
         for (size_t i = 0; i < std::size(fillUps); ++i) {
             const QString n = QString::number(i + 1);
             writes.push_back(
-                {Module1::CurUser, QStringLiteral("Date") + n, FormatPattern(fillUps[i].date, u"dd mmmm yyyy")});
-            writes.push_back(
-                {Module1::CurUser, QStringLiteral("Tanko") + n, FormatPattern(fillUps[i].conso, u"00.00")});
-            writes.push_back({Module1::CurUser, QStringLiteral("Pay") + n, LocaleText(fillUps[i].pay)});
+                {user, QStringLiteral("Date") + n, FormatPattern(fillUps[i].date, u"dd mmmm yyyy", locale)});
+            writes.push_back({user, QStringLiteral("Tanko") + n, FormatPattern(fillUps[i].conso, u"00.00", locale)});
+            writes.push_back({user, QStringLiteral("Pay") + n, LocaleText(fillUps[i].pay, locale)});
             if (*fillUps[i].payCom)
-                writes.push_back(
-                    {Module1::CurUser, QStringLiteral("PayCom") + n, QString::fromUtf8(fillUps[i].payCom)});
+                writes.push_back({user, QStringLiteral("PayCom") + n, QString::fromUtf8(fillUps[i].payCom)});
         }
-        store.saveAll(writes);
+        world.store.saveAll(writes);
 
-        Form2 form2;
+        Form2 form2(world.context);
         form2.show();
         QTest::qWait(50);
         save(form2, QStringLiteral("%1/report-%2.png").arg(out, QString::fromLatin1(language.code)));
-        Legacy::setCurrent(nullptr);
     }
 }
 } // namespace
@@ -231,9 +241,6 @@ int main(int argc, char* argv[])
     const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("screenshots");
     QDir().mkpath(out);
 
-    FixedClock clock;
-    Platform::installDesktopServices();
-    Platform::services().clock = &clock;
     const Language languages[] = {{"en", 0, LocaleInfo::english(), "Anna"},
                                   {"fr", 1, LocaleInfo::french(), "Élodie"},
                                   {"nl", 2, LocaleInfo::dutch(), "Pieter"}};
@@ -242,19 +249,18 @@ int main(int argc, char* argv[])
         return 0;
     }
     for (const Language& language : languages) {
-        QTemporaryDir dir;
-        const auto store = openStore(dir, language);
-        shootMain(QStringLiteral("%1/main-%2.png").arg(out, QString::fromLatin1(language.code)));
+        World world(language);
+        writeThree(world, language);
+        shootMain(world.context, QStringLiteral("%1/main-%2.png").arg(out, QString::fromLatin1(language.code)));
 
-        Form1 form1;
-        Form7 form7(&form1);
+        Form1 form1(world.context);
+        Form7 form7(world.context, &form1);
         form7.show();
         QTest::qWait(50);
         save(form7, QStringLiteral("%1/currency-%2.png").arg(out, QString::fromLatin1(language.code)));
         form7.close();
-        saveCalendar(form1, out, language.code);
-        saveAbout(out, language.code);
-        Legacy::setCurrent(nullptr);
+        saveCalendar(world.context, form1, out, language.code);
+        saveAbout(world.context, out, language.code);
     }
     shootReports(out, languages);
     for (const Language& language : languages)

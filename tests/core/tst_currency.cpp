@@ -1,6 +1,7 @@
 // The currency table: typed rates and their inverses, the current currency as
 // the store has it, and what a Submit refuses.
-#include "core/currency/CurrencyTable.h"
+#include "core/currency/Currencies.h"
+#include "core/currency/CurrencyRates.h"
 
 #include "TestSupport.h"
 
@@ -27,12 +28,12 @@ private slots:
     void rates()
     {
         QFETCH(QStringList, row);
-        TestSupport::Environment env(row[0]);
-        const RateCheck check = CheckRate(row[1]);
+        const Speech speech{0, TestSupport::locale(row[0])};
+        const RateCheck check = CheckRate(row[1], speech.locale);
         const bool usable = check.problem == RateProblem::None;
-        QCOMPARE(usable ? check.inverse : u'!' + RateProblemText(check.problem), row[2]);
+        QCOMPARE(usable ? check.inverse : u'!' + RateProblemText(check.problem, speech), row[2]);
         // The inverse field keeps its text for a rate it cannot use.
-        QCOMPARE(NextInverseRate(row[1], "old"), usable ? check.inverse : "old");
+        QCOMPARE(NextInverseRate(row[1], "old", speech.locale), usable ? check.inverse : "old");
     }
 
     // case|stored "Section/Key=value&..."|name, rates, key
@@ -54,7 +55,7 @@ private slots:
         TestSupport::Environment env;
         for (const QString& entry : row[1].split(u'&', Qt::SkipEmptyParts))
             env.put(entry.section(u'/', 0, 0), entry.section(u'/', 1).section(u'=', 0, 0), entry.section(u'=', 1));
-        const CurrentCurrency c = ReadCurrentCurrency("Anna");
+        const CurrentCurrency c = env.context().currencies().current("Anna");
         QCOMPARE(QStringLiteral("%1, %2, key %3")
                      .arg(c.name, c.foreign ? "foreign " + c.rate + u' ' + c.factor : QString("Euro rates"), c.key),
                  row[2]);
@@ -80,9 +81,9 @@ private slots:
         const QStringList rows = row[2].split(u'&');
         for (int n = 1; n < CurrencyRows; ++n)
             choice.rows[n] = {rows[n - 1].section(u' ', 0, 0), rows[n - 1].section(u' ', 1), "x"};
-        const CurrencySubmit submit = SubmitCurrencies(choice, "Anna");
+        const Currencies::Submitted submit = env.context().currencies().submit(choice, "Anna", env.context().speech());
         QCOMPARE(submit.refusal.value_or(""), row[3]);
-        QCOMPARE(submit.writes.empty(), submit.refusal.has_value());
+        QCOMPARE(env.stored("Anna", "CurDev") == "<absent>", submit.refusal.has_value());
     }
 };
 

@@ -82,10 +82,11 @@ newest first, dates|en||Date,Mileage,Liters,Total\n\
         env.put("Devises", "Dev2", "USD");
         env.put("Devises", "TauxBis2", ".8");
         putRecords(env, "Anna", row[2]);
+        Context& context = env.context();
         const Exchange::ImportPlan plan =
-            Exchange::PlanImport(row[3].replace("\\n", "\n").replace("\\r", "\r").toUtf8(), env.store(), "Anna");
-        QCOMPARE(Exchange::Summary(plan, "Anna", "f").section(u'\n', 6).replace(u'\n', " / "), row[4]);
-        QCOMPARE(Exchange::ApplyImport(env.store(), "Anna", plan).outcome, SettingsStore::Update::Written);
+            Exchange::PlanImport(row[3].replace("\\n", "\n").replace("\\r", "\r").toUtf8(), context);
+        QCOMPARE(Exchange::Summary(plan, context, "f").section(u'\n', 6).replace(u'\n', " / "), row[4]);
+        QCOMPARE(Exchange::ApplyImport(context, plan).outcome, FillUps::Outcome::Done);
         QCOMPARE(records(env, "Anna"), row[5]);
     }
 
@@ -94,7 +95,9 @@ newest first, dates|en||Date,Mileage,Liters,Total\n\
         QTest::addColumn<QByteArray>("file");
         QTest::addColumn<QString>("problem");
         QTest::newRow("blanks") << QByteArray(" \r\n\t\n") << "This file is empty.";
-        QTest::newRow("binary") << QByteArray("PK\x03\x04\x00\x00" "date,litres", 17)
+        QTest::newRow("binary") << QByteArray("PK\x03\x04\x00\x00"
+                                              "date,litres",
+                                              17)
                                 << "This file is not text: it holds binary data.";
         const QString none = "No fill-up columns were found in this file: it needs a date column and a distance, "
                              "odometer, litres or amount column.";
@@ -108,8 +111,8 @@ newest first, dates|en||Date,Mileage,Liters,Total\n\
     {
         QFETCH(QByteArray, file);
         Environment env;
-        QTEST(Exchange::PlanImport(file, env.store(), "Anna").problem, "problem");
-        QCOMPARE(Exchange::PlanImportFile(env.storePath() + "x", env.store(), "Anna").problem,
+        QTEST(Exchange::PlanImport(file, env.context()).problem, "problem");
+        QCOMPARE(Exchange::PlanImportFile(env.storePath() + "x", env.context()).problem,
                  "cannot read " + env.storePath() + "x: No such file or directory");
     }
 
@@ -139,13 +142,15 @@ nl|05 december 2026;06,15;60,50;-;650;40 + 06 december 2026;05,00;37,44;46,80 US
         QFETCH(QStringList, row);
         Environment env(row[0]);
         putRecords(env, "Anna", row[1]);
-        const QByteArray first = Exchange::ExportText(env.store(), "Anna");
+        Context& context = env.context();
+        const QByteArray first = Exchange::ExportText(*context.fillUps().list("Anna"), context.locale());
         QCOMPARE(first, "date,distance_km,litres,consumption_l_per_100km,amount_eur,amount_paid,currency\r\n"
                         "2026-12-05,650,40,06.15,60.50,,\r\n2026-12-06,800,40,05.00,37.44,46.80,USD\r\n"
                         "2026-12-07,,,07.10,0,,\r\n,,,,,,\r\n2026-12-08,,30,06.00,12,,\r\n");
-        Exchange::ApplyImport(env.store(), "Bert", Exchange::PlanImport(first, env.store(), "Bert"));
+        context.setUser("Bert");
+        Exchange::ApplyImport(context, Exchange::PlanImport(first, context));
         QCOMPARE(records(env, "Bert"), row[2]);
-        QCOMPARE(Exchange::ExportText(env.store(), "Bert"), first);
+        QCOMPARE(Exchange::ExportText(*context.fillUps().list("Bert"), context.locale()), first);
     }
 
     // A cancel at the first or a later batch leaves the store as it was.
@@ -153,11 +158,11 @@ nl|05 december 2026;06,15;60,50;-;650;40 + 06 december 2026;05,00;37,44;46,80 US
     {
         Environment env;
         const QByteArray file = "date,litres\n" + QByteArray("2026-12-05,40\n").repeated(4500);
-        const Exchange::ImportPlan plan = Exchange::PlanImport(file, env.store(), "Anna");
+        const Exchange::ImportPlan plan = Exchange::PlanImport(file, env.context());
         for (const qint64 stopAt : {0, 2000}) {
-            const Exchange::ImportResult result = Exchange::ApplyImport(
-                env.store(), "Anna", plan, [stopAt](qint64 done, qint64) { return done < stopAt; });
-            QVERIFY(result.cancelled && result.outcome == SettingsStore::Update::Declined);
+            const FillUps::Appended result =
+                Exchange::ApplyImport(env.context(), plan, [stopAt](qint64 done, qint64) { return done < stopAt; });
+            QVERIFY(result.cancelled && result.outcome == FillUps::Outcome::Declined);
             QCOMPARE(env.stored("Anna", "TotEntry") + env.stored("Anna", "Ltrs1"), "<absent><absent>");
         }
     }

@@ -72,7 +72,7 @@ private slots:
         env.program.name = "Tankometer";
         if (markerType != Platform::RegNone)
             env.registry.values["80000000|.tnk|content type"] = {quint32(markerType), marker, 1};
-        RegisterDataFileType();
+        RegisterDataFileType(env.services());
         QCOMPARE(env.registry.writes, items.isEmpty() ? 0 : 8);
         QCOMPARE(env.shell.notices, items.isEmpty() ? QList<qint32>() : QList<qint32>{0x08000000});
         if (!items.isEmpty())
@@ -84,6 +84,7 @@ private slots:
     void classesStore()
     {
         TestSupport::Environment env;
+        const auto ClassesStore = [&env] { return ::ClassesStore([&env] { return env.storePath(); }); };
         QVERIFY(ClassesStore().setString(ClassesRoot, ".tnk", "Content Type", "Data"));
         QVERIFY(ClassesStore().setDword(ClassesRoot, "Tanko File", "EditFlags", 0xFFFFFFFFu));
         const auto text = ClassesStore().query(ClassesRoot, ".TNK", "CONTENT TYPE");

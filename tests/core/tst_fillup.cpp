@@ -2,12 +2,15 @@
 // save writes, and the total average over the records stored.
 #include "core/fuel/FuelCalc.h"
 #include "core/records/FillUp.h"
+#include "core/records/FillUps.h"
+#include "core/records/Report.h"
 
 #include "TestSupport.h"
 
 #include <QTest>
 
 using TestSupport::addRows;
+using namespace std::string_literals;
 
 namespace
 {
@@ -25,9 +28,9 @@ struct World
     TestSupport::Environment env;
 };
 
-Mixed factorOf(const QString& factor)
+NumberOrText factorOf(const QString& factor)
 {
-    return factor.isEmpty() ? Mixed(1) : Mixed(factor);
+    return factor.isEmpty() ? NumberOrText(1) : NumberOrText(factor);
 }
 } // namespace
 
@@ -71,19 +74,20 @@ private slots:
     {
         QFETCH(QStringList, row);
         World world(row[0], "");
+        const Speech& speech = world.env.context().speech();
         FuelValues values;
         const QStringList f = row[2].split(u'/');
         const EntryTexts texts{f[0], f[1], f[2], f[3]};
-        const CaptionOutcome kms = CalcKms(values, texts);
-        QCOMPARE(kms.caption.value_or("<kept>"), row[3]);
-        const AmountProblem amount = CheckAmount(texts[3], !row[1].isEmpty(), factorOf(row[1]));
-        const CaptionOutcome ltrs = CalLtrs(values, texts, *kms.caption, amount);
-        QCOMPARE(ltrs.caption.value_or("<kept>"), row[4]);
+        const CaptionOutcome kms = CalcKms(values, texts, speech);
+        QCOMPARE(kms.caption.value_or(Caption{"<kept>"}).text, row[3]);
+        const AmountProblem amount = CheckAmount(texts[3], !row[1].isEmpty(), factorOf(row[1]), speech.locale);
+        const CaptionOutcome ltrs = CalLtrs(values, texts, kms.caption && kms.caption->error, amount, speech);
+        QCOMPARE(ltrs.caption.value_or(Caption{"<kept>"}).text, row[4]);
         QCOMPARE(ltrs.saveEnabled, row[5] == u"1");
     }
 
     // locale|keys stored before|consumption|amount|USD factor, "" the Euro|the
-    // keys the save writes after the counter and Date & n ("-": none).
+    // record the save leaves in the file beside the counter and Date & n ("-": none).
     void recordWrites_data()
     {
         addRows("%1 after %2: %3, %4 (factor %5) writes %6", R"(
@@ -96,7 +100,7 @@ private slots:
             en||06.15|46.80|0.8|1: Tanko1=06.15 Pay1=37.44 PayCom1=46.80 USD
             nl||06,15|46,80|.8|1: Tanko1=06,15 Pay1=37,44 PayCom1=46,80 USD
             en|TotEntry=2|06.15|60||3: Tanko3=06.15 Pay3=60
-            en|TotEntry=1&PayCom2=77.5 CHF|06.15|60||2: Tanko2=06.15 Pay2=60 PayCom2=
+            en|TotEntry=1&PayCom2=77.5 CHF|06.15|60||2: Tanko2=06.15 Pay2=60
             en|TotEntry=abc&Date2=x&Tanko3=6&Pay4=1&PayCom5=2 USD|06.15|||6: Tanko6=06.15 Pay6=0
             en|TotEntry=-4&Date2=x&Tanko3=6&Pay4=1&PayCom5=2 USD|06.15|||6: Tanko6=06.15 Pay6=0
             en|TotEntry=2.5&Date2=x&Tanko3=6&Pay4=1&PayCom5=2 USD|06.15|||6: Tanko6=06.15 Pay6=0
@@ -111,19 +115,19 @@ private slots:
     {
         QFETCH(QStringList, row);
         World world(row[0], row[1]);
-        const FillUpEntry entry{"Anna",
-                                "05 December 2026",
-                                row[2] == u"0" ? Mixed(0) : Mixed(row[2]),
-                                row[3],
-                                row[4].isEmpty() ? "Euro" : "USD",
-                                factorOf(row[4])};
-        const auto writes = FillUpWrites(entry, world.env.store());
-        QStringList keys;
-        for (const SettingsStore::Write& w : writes.value_or(std::vector<SettingsStore::Write>()))
-            keys << (w.section == u"Anna" ? "" : w.section + u'/') + w.key + u'=' + w.value;
-        const QString n = row[5].section(u':', 0, 0);
-        QCOMPARE(writes ? keys.join(u' ') : "-",
-                 n == u"-" ? n : "TotEntry=" + n + " Date" + n + "=05 December 2026 " + row[5].section(": ", 1));
+        Context& context = world.env.context();
+        const std::optional<FillUp> fillUp =
+            EnteredFillUp("05 December 2026", 0, 0, row[2], row[3], row[4].isEmpty() ? "Euro" : "USD",
+                          row[4].isEmpty() ? "1" : row[4], context.locale());
+        const bool saved = fillUp && context.fillUps().save("Anna", *fillUp) == FillUps::Outcome::Done;
+        const QString n = saved ? world.env.stored("Anna", "TotEntry") : "-";
+        QStringList keys{n + ':'};
+        for (const char* key : {"Date", "Tanko", "Pay", "PayCom"})
+            if (const QString value = world.env.stored("Anna", key + n);
+                saved && value != u"<absent>" && key != "Date"s)
+                keys << key + n + u'=' + value;
+        QCOMPARE(saved ? world.env.stored("Anna", "Date" + n) : "05 December 2026", "05 December 2026");
+        QCOMPARE(saved ? keys.join(u' ') : n, row[5]);
     }
 
     // locale|stored keys|status bar panel
@@ -147,7 +151,8 @@ private slots:
     {
         QFETCH(QStringList, row);
         World world(row[0], row[1]);
-        QCOMPARE(ComputeTotalAverage(world.env.store(), "Anna").text, row[2]);
+        Context& context = world.env.context();
+        QCOMPARE(TotalAverageText(context.fillUps().average("Anna"), context.speech()), row[2]);
     }
 };
 

@@ -6,13 +6,14 @@
 #include "core/records/FillUpEdits.h"
 #include "core/records/FillUpLog.h"
 #include "core/records/FillUpTrend.h"
+#include "core/records/FillUps.h"
 
 #include "TestSupport.h"
 
 #include <QTest>
 
 using TestSupport::addRows;
-using Outcome = FillUpTable::Outcome;
+using Outcome = FillUps::Outcome;
 
 namespace
 {
@@ -21,12 +22,18 @@ namespace
 struct World
 {
     World(const QString& localeName, QString records, const QString& keys)
-        : env(localeName, float(QStringList{"en", "fr", "nl"}.indexOf(localeName)))
+        : env(localeName, int(QStringList{"en", "fr", "nl"}.indexOf(localeName)))
     {
         env.putRecords(records.replace(" + ", "|"));
         for (const QString& entry : keys.split(u'&', Qt::SkipEmptyParts))
             env.put("Anna", entry.section(u'=', 0, 0), entry.section(u'=', 1));
-        log.read(env.store(), "Anna");
+        readLog();
+    }
+    // The log as a window opened now shows it.
+    void readLog()
+    {
+        log.emplace(env.context().fillUps(), env.context().speech());
+        log->read("Anna");
     }
     // "Key=value&..." as the file holds each key now, "-" for none.
     QString stored(const QString& keys) const
@@ -37,7 +44,7 @@ struct World
         return out.join(u'&').replace("<absent>", "-");
     }
     TestSupport::Environment env;
-    FillUpLog log;
+    std::optional<FillUpLog> log;
 };
 
 const QString kThree = "01 May 2004;06.00;10 + 02 May 2004;07.00;20;25 USD + 03 May 2004;08.00;30";
@@ -74,9 +81,9 @@ a count beyond the records: 91 and 100 become 1|fr||TotEntry=100&Date91=01 mai 2
     {
         QFETCH(QStringList, row);
         World world(row[1], row[2], row[3]);
-        QCOMPARE(world.log.remove(world.env.store(), row[4].toUInt()), Outcome::Done);
+        QCOMPARE(world.log->remove(row[4].toUInt()), Outcome::Done);
         QCOMPARE(world.stored(row[5]), row[5]);
-        QCOMPARE(world.log.rowCount(), row[5].section(u'&', 0, 0).section(u'=', 1).toInt());
+        QCOMPARE(world.log->rowCount(), row[5].section(u'&', 0, 0).section(u'=', 1).toInt());
     }
 
     // Each removal and correction, then its undoing, leaves the file as it was.
@@ -84,13 +91,19 @@ a count beyond the records: 91 and 100 become 1|fr||TotEntry=100&Date91=01 mai 2
     {
         for (size_t position = 0; position < 3; ++position) {
             World world("en", kThree, "Kms3=600&Ltrs3=48");
-            const FillUpTable::Texts removed = world.log.table().texts(position);
-            QCOMPARE(world.log.remove(world.env.store(), position), Outcome::Done);
-            QCOMPARE(world.log.insert(world.env.store(), position, removed), Outcome::Done);
+            const FillUp removed = world.log->list()[position];
+            QCOMPARE(world.log->remove(position), Outcome::Done);
+            QCOMPARE(world.log->insert(position, removed), Outcome::Done);
             QCOMPARE(world.stored(kThreeKeys), kThreeKeys);
-            FillUpTable::Texts changed{"x", "01.00", QString(), "1 USD", "1", QString()};
-            QCOMPARE(world.log.replace(world.env.store(), position, changed), Outcome::Done);
-            QCOMPARE(world.log.replace(world.env.store(), position, removed), Outcome::Done);
+            FillUp changed = removed;
+            changed.date.text = "x";
+            changed.consumption.text = "01.00";
+            changed.euro.text = QString();
+            changed.paid.text = "1 USD";
+            changed.distance.text = "1";
+            changed.litres.text = QString();
+            QCOMPARE(world.log->replace(position, changed), Outcome::Done);
+            QCOMPARE(world.log->replace(position, removed), Outcome::Done);
             QCOMPARE(world.stored(kThreeKeys), kThreeKeys);
         }
     }
@@ -118,17 +131,24 @@ a misplaced grouping separator|en|Tanko1=06.15&Pay1=20|=;650;31,0;=;=|refused)",
     {
         QFETCH(QStringList, row);
         World world(row[1], "", "TotEntry=1&" + row[2]);
-        const FillUpFields shown = FieldsOf(world.log.table(), 0);
+        const Speech& speech = world.env.context().speech();
+        const FillUp stored = world.log->list()[0];
+        const FillUp shown = Shown(stored, speech.locale);
         const QStringList typed = row[3].split(u';');
-        const auto field = [&](int i, const QString& asShown) { return typed[i] == u"=" ? asShown : typed[i]; };
+        FillUp fields = shown;
         const QDate date = QDate::fromString(typed[0], Qt::ISODate);
-        const FillUpFields fields{date.isValid() ? FormatPattern(date, u"dd mmmm yyyy") : shown.date,
-                                  field(1, shown.distance), field(2, shown.litres), field(3, shown.consumption),
-                                  field(4, shown.amount)};
-        const FillUpCheck check = CheckCorrection(world.log.table().texts(0), shown, fields);
+        if (date.isValid())
+            fields.date.text = FormatPattern(date, u"dd mmmm yyyy", speech.locale);
+        for (auto [i, field] : {std::pair{1, &fields.distance.text},
+                                {2, &fields.litres.text},
+                                {3, &fields.consumption.text},
+                                {4, &fields.euro.text}})
+            if (typed[i] != u"=")
+                *field = typed[i];
+        const FillUpCheck check = CheckCorrection(stored, shown, fields, speech);
         QCOMPARE(check.ok, row[4] != u"refused");
         if (check.ok)
-            QCOMPARE(world.log.replace(world.env.store(), 0, check.texts), Outcome::Done);
+            QCOMPARE(world.log->replace(0, check.fillUp), Outcome::Done);
         QCOMPARE(world.stored(check.ok ? row[4] : row[2]), check.ok ? row[4] : row[2]);
     }
 
@@ -138,13 +158,13 @@ a misplaced grouping separator|en|Tanko1=06.15&Pay1=20|=;650;31,0;=;=|refused)",
         World world("en", kThree, "Kms3=600&Ltrs3=48");
         SettingsStore other(world.env.storePath());
         QVERIFY(other.open() && other.save("Anna", "Tanko1", "09.99"));
-        QCOMPARE(world.log.remove(world.env.store(), 0), Outcome::ChangedElsewhere);
+        QCOMPARE(world.log->remove(0), Outcome::ChangedElsewhere);
         const QString expected = QString(kThreeKeys).replace("Tanko1=06.00", "Tanko1=09.99");
         QCOMPARE(world.stored(expected), expected);
         TestSupport::refuseKey(world.env.storePath(), "PayCom1");
         world.env.reopen();
-        world.log.read(world.env.store(), "Anna");
-        QCOMPARE(world.log.remove(world.env.store(), 0), Outcome::Failed);
+        world.readLog();
+        QCOMPARE(world.log->remove(0), Outcome::Failed);
         QCOMPARE(world.stored(expected), expected);
     }
 
@@ -152,8 +172,9 @@ a misplaced grouping separator|en|Tanko1=06.15&Pay1=20|=;650;31,0;=;=|refused)",
     void saveKeepsDistanceAndLitres()
     {
         World world("nl", "", "");
-        const FillUpEntry entry{"Anna", "05 december 2026", Mixed("06,15"), "", "Euro", Mixed(1), 650.5, 40};
-        world.env.store().update([&](const SettingsStore& s) { return FillUpWrites(entry, s); });
+        const std::optional<FillUp> entry =
+            EnteredFillUp("05 december 2026", 650.5, 40, "06,15", "", "Euro", "1", world.env.locale());
+        QVERIFY(entry && world.env.context().fillUps().save("Anna", *entry) == Outcome::Done);
         QCOMPARE(world.stored("Kms1&Ltrs1&Pay1"), "Kms1=650.5&Ltrs1=40&Pay1=0");
     }
 
@@ -172,7 +193,7 @@ nl|05 januari 2004;07,45;45,5 + x;abc;y|Kms2=abc|\
     {
         QFETCH(QStringList, row);
         World world(row[0], row[1], row[2]);
-        QCOMPARE(TotalsText(world.log.totals()), row[3]);
+        QCOMPARE(TotalsText(world.log->totals(), world.env.context().speech()), row[3]);
     }
 
     // What the log shows of each row, "!" marking a value that reads as
@@ -184,9 +205,9 @@ nl|05 januari 2004;07,45;45,5 + x;abc;y|Kms2=abc|\
                     "TotEntry=4&Kms1=650&Ltrs1=48.4&Kms3=abc&Kms4=700");
         const auto rows = [&] {
             QString shown;
-            for (int r = 0; r < world.log.rowCount(); ++r)
+            for (int r = 0; r < world.log->rowCount(); ++r)
                 for (int c = 0; c < FillUpLog::ColumnCount; ++c) {
-                    const QModelIndex index = world.log.index(r, c);
+                    const QModelIndex index = world.log->index(r, c);
                     shown += (c   ? "|"
                               : r ? " / "
                                   : "") +
@@ -196,9 +217,9 @@ nl|05 januari 2004;07,45;45,5 + x;abc;y|Kms2=abc|\
         };
         QCOMPARE(rows(), "1|05 janvier 2004|650|48,4|07,45|45,5|60 USD / 2|31 février 2004!|||abc!|| / "
                          "3||abc!|||| / 4||700||||");
-        world.log.sort(FillUpLog::Distance, Qt::DescendingOrder);
+        world.log->sort(FillUpLog::Distance, Qt::DescendingOrder);
         QCOMPARE(rows().section(" / ", 0, 0), "4||700||||");
-        QCOMPARE(world.log.position(3), 2u);
+        QCOMPARE(world.log->position(3), 2u);
     }
 
     // Months by the calendar, their averages leaving 0 out, their amounts;
@@ -210,7 +231,7 @@ nl|05 januari 2004;07,45;45,5 + x;abc;y|Kms2=abc|\
                     "03 January 2004;06.00;10 + 28 janvier 2004;08.00;20 + 01 februari 2004;00.00;30 + "
                     "05 Dezember 2004;09.00;40 + 15 MARCH 2005;05.00;0",
                     "");
-        const FillUpTrend trend = BuildTrend(world.log.table(), 100);
+        const FillUpTrend trend = BuildTrend(world.log->list(), 100);
         const double jan15 = QDate(2004, 1, 15).toJulianDay(), feb15 = QDate(2004, 2, 15).toJulianDay(),
                      mar15 = QDate(2005, 3, 15).toJulianDay();
         QCOMPARE(trend.monthAverage, (std::vector<TrendPoint>{{jan15, 7}, {mar15, 5}}));

@@ -32,6 +32,13 @@ struct World
             env.put(user, entry.section(u'=', 0, 0), entry.section(u'=', 1));
     }
     TestSupport::Environment env;
+
+    // The user's report as the window shows it, read through the fill-up log.
+    Report report(const QString& user)
+    {
+        Context& context = env.context();
+        return BuildReport(*context.fillUps().list(user), user, context.speech());
+    }
 };
 
 // The styled runs as the characters they cover, in the order they are applied.
@@ -59,7 +66,7 @@ private slots:
                                  " 03 February 2004 - 06.90 Liters / 100 Kms\r\n 18 February 2004 - Tot: 30 €\r\n\r\n"
                                  "- Monthly Average: 06.900 Liters / 100 Kms - Tot: 30 €\r\n\r\n"
                                  "- Total Average: 07.467 Liters / 100 Kms - Tot: 125.5 €\r\n";
-        const Report report = BuildReport(&world.env.store(), "Paul");
+        const Report report = world.report("Paul");
         QCOMPARE(report.text, expected);
         QStringList places;
         for (const ReportRun& run : report.runs)
@@ -118,7 +125,9 @@ sums beyond the range show the error text|en|01 May 2004;1e308;1e308 + 02 May 20
             line.replace(QRegularExpression("^M "), "- Monthly Average: ").replace(u'~', unit);
             line.replace(QRegularExpression("^T "), "- Total Average: ");
         }
-        QCOMPARE(BuildReportBody(&world.env.store(), "Anna").text.split("\r\n"), lines);
+        QCOMPARE(BuildReportBody(*world.env.context().fillUps().list("Anna"), world.env.context().speech())
+                     .text.split("\r\n"),
+                 lines);
     }
 
     // case|locale|user|records|runs: the header's runs move with the labels and
@@ -141,7 +150,7 @@ average between 0 and 1, no final runs|en|Paul|01 May 2004;00.50;10|@)",
         QFETCH(QStringList, row);
         World world(row[1], row[2], row[3]);
         const QString runs = QString(row[4]).replace("@", kPaulHeaderRuns).replace(" ~ ", " | ").replace("^", "\n");
-        QCOMPARE(styled(BuildReport(&world.env.store(), row[2])), runs);
+        QCOMPARE(styled(world.report(row[2])), runs);
     }
 
     // A count of 0, or none, shows the no-data line whatever records are stored.
@@ -149,8 +158,8 @@ average between 0 and 1, no final runs|en|Paul|01 May 2004;00.50;10|@)",
     {
         for (const char* count : {"", "&TotEntry=0"}) {
             World world("fr", "Anna", "", QStringLiteral("Date1=05 janvier 2004&Tanko1=07,45") + count);
-            QVERIFY(BuildReport(&world.env.store(), "Anna")
-                        .text.endsWith(" Remo Vastelli\n\n Utilisateur: Anna\n\n Aucune valeur sauvegardée"));
+            QVERIFY(world.report("Anna").text.endsWith(
+                " Remo Vastelli\n\n Utilisateur: Anna\n\n Aucune valeur sauvegardée"));
         }
     }
 };

@@ -4,12 +4,11 @@
 // changed, the last ones made kept whatever the clock says, a failure told
 // once. Results are read back from the file.
 #include "TestSupport.h"
-#include "core/frame/Legacy.h"
 
 #include "core/frame/Backup.h"
 #include "core/frame/Files.h"
 #include "core/frame/SettingsStore.h"
-#include "core/users/UserList.h"
+#include "core/users/Users.h"
 
 #include <QTest>
 
@@ -70,15 +69,12 @@ private slots:
         QCOMPARE(*a.findNumbered(u"Anna", u"Tanko", 6), QString("b"));
 
         // The user list, each program appending from its own older view.
-        Legacy::setCurrent(&b);
-        QCOMPARE(UserList::Read().names, QStringList());
-        Legacy::setCurrent(&a);
-        QVERIFY(UserList::Save("Anna", 1));
-        Legacy::setCurrent(&b);
-        QVERIFY(UserList::Save("Zoe", 2));
+        Users usersOfA(a, env.locale()), usersOfB(b, env.locale());
+        QCOMPARE(usersOfB.read().names, QStringList());
+        QVERIFY(usersOfA.confirm("Anna", 1));
+        QVERIFY(usersOfB.confirm("Zoe", 2));
         QCOMPARE(env.stored("Option", "TotUsers") + env.stored("Option", "User1") + env.stored("Option", "User2"),
                  QString("2AnnaZoe"));
-        Legacy::setCurrent(&env.store());
     }
 
     // Waits a moment for another program's lock, then says the file is in use:

@@ -2,7 +2,7 @@
 // stored, and what confirming a name appends, all or nothing.
 #include "TestSupport.h"
 
-#include "core/users/UserList.h"
+#include "core/users/Users.h"
 
 #include <QTest>
 
@@ -46,13 +46,14 @@ private slots:
         for (int i = 0; i < keys.size(); ++i)
             if (stored.section(u'|', i, i) != u"-")
                 env.put("Option", keys[i], stored.section(u'|', i, i));
-        const UserList::Users users = UserList::Read();
+        Users& list = env.context().users();
+        const Users::List users = list.read();
         QStringList listed = users.names;
         if (users.selected >= 0)
             listed[users.selected] = u'[' + listed[users.selected] + u']';
         QTEST(listed.join(u'/'), "listed");
 
-        QVERIFY(UserList::Save(confirm, 2));
+        QVERIFY(list.confirm(confirm, 2));
         QStringList after;
         for (const char* key : {"TotUsers", "User1", "User2", "User3", "User4"})
             after << env.stored("Option", key).replace("<absent>", "-");
@@ -68,7 +69,7 @@ private slots:
         env.put("Option", "User1", "Ann");
         TestSupport::refuseKey(env.storePath(), "LastUser");
         env.reopen();
-        QVERIFY(!UserList::Save("Zoe", 1));
+        QVERIFY(!env.context().users().confirm("Zoe", 1));
         QVERIFY(env.store().lastError().contains("disk is full"));
         QCOMPARE(env.stored("Option", "TotUsers") + env.stored("Option", "User2") + env.stored("Zoe", "Lang"),
                  QString("1<absent><absent>"));

@@ -3,12 +3,11 @@
 // the clock quiet, every window inside an 800 px screen at twice the density.
 #include "WindowSupport.h"
 
-#include "core/frame/Module1.h"
 #include "gui/accessories/Form4.h"
 #include "gui/accessories/Form6.h"
 #include "gui/base/Appearance.h"
 #include "gui/currency/Form7.h"
-#include "gui/frame/Form1.h"
+#include "gui/mainwindow/Form1.h"
 #include "gui/records/Form2.h"
 #include "gui/users/Form3.h"
 
@@ -39,22 +38,23 @@ QString readName(QWidget* control)
 struct Windows
 {
     explicit Windows(const QString& language)
-        : env(language, float(QStringList{"en", "fr", "nl"}.indexOf(language)), u"Anna"_s)
+        : env(language, int(QStringList{"en", "fr", "nl"}.indexOf(language)), u"Anna"_s)
     {
-        WindowSupport::putUser(env, u"Anna"_s, int(Module1::LangOfs));
+        WindowSupport::putUser(env, u"Anna"_s, env.context().language());
         for (QWidget* window : all())
             WindowSupport::show(window);
         for (int i = 1; i < 4; ++i)
-            main.Text1[i]->setText(QStringList{"", "650", "40", "60"}[i]);
+            field(i)->setText(QStringList{"", "650", "40", "60"}[i]);
     }
     std::vector<QWidget*> all() { return {&main, &report, &currency, &calendar, &about, &user}; }
-    TestSupport::Environment env;
-    Form1 main;
-    Form2 report{&main};
-    Form7 currency{&main};
-    Form6 calendar{main.Label1[8]->text(), &main};
-    Form4 about;
-    Form3 user;
+    QLineEdit* field(int i) { return WindowSupport::child<QLineEdit>(main, u"Text1_%1"_s.arg(i)); }
+    WindowSupport::Environment env;
+    Form1 main{env.context()};
+    Form2 report{env.context(), &main};
+    Form7 currency{env.context(), &main};
+    Form6 calendar{env.context(), WindowSupport::child<QLabel>(main, u"Label1_8"_s)->text(), &main};
+    Form4 about{env.context()};
+    Form3 user{env.context()};
 };
 } // namespace
 
@@ -130,18 +130,20 @@ private slots:
     // blinks and the clock ticks; neither tells anything nor moves the focus.
     void resultsAreToldOncePerChange()
     {
-        TestSupport::Environment env;
+        WindowSupport::Environment env;
         env.put(u"Devises"_s, u"Dev2"_s, u"USD"_s);
         env.put(u"Anna"_s, u"CurDev"_s, u"2"_s);
         env.put(u"Anna"_s, u"AffCurrMess"_s, u"False"_s);
-        Form1 form;
+        Form1 form(env.context());
         WindowSupport::show(&form);
+        const auto field = [&form](int i) { return WindowSupport::child<QLineEdit>(form, u"Text1_%1"_s.arg(i)); };
         env.announcer.said.clear();
-        QTest::keyClicks(form.Text1[1], u"650"_s);
-        QTest::keyClicks(form.Text1[2], u"40"_s);
-        QTest::keyClicks(form.Text1[3], u"60"_s);
+        QTest::keyClicks(field(1), u"650"_s);
+        QTest::keyClicks(field(2), u"40"_s);
+        QTest::keyClicks(field(3), u"60"_s);
         QTest::mouseClick(form.findChild<QWidget*>("Command2"), Qt::LeftButton);
-        form.Form_Activate();
+        WindowSupport::activateAgain(&form);
+        field(1)->setFocus();
         QCOMPARE(
             env.announcer.said,
             (QStringList{"Label1_0=Total Kilometers: 6 Kms", "Label1_0=Total Kilometers: 65 Kms",
@@ -153,10 +155,12 @@ private slots:
                          "Label1_1=Average Consumption"}));
         env.announcer.said.clear();
         env.clock.current = env.clock.current.addSecs(60);
-        QTRY_VERIFY(!form.label2Shown());
-        QTRY_VERIFY(form.label2Shown());
+        // The blink hides the name by its colour.
+        auto* label2 = WindowSupport::child<QLabel>(form, u"Label2"_s);
+        QTRY_VERIFY(label2->styleSheet().contains(u"transparent"));
+        QTRY_VERIFY(!label2->styleSheet().contains(u"transparent"));
         QTRY_COMPARE(form.findChild<QWidget*>("Panel2")->property("text").toString(), u"09:31"_s);
-        QVERIFY(form.Label2->isVisible() && QApplication::focusWidget() == form.Text1[1]);
+        QVERIFY(label2->isVisible() && QApplication::focusWidget() == field(1));
         QCOMPARE(env.announcer.said, QStringList());
     }
 
@@ -173,7 +177,7 @@ private slots:
         QCOMPARE(windows.about.size(), QSize(372, 270));
         windows.main.activateWindow();
         QTRY_COMPARE(QApplication::activeWindow(), &windows.main);
-        windows.main.Text1[1]->setFocus();
+        windows.field(1)->setFocus();
         QStringList order;
         for (int i = 0; i < 15; ++i) {
             order << QApplication::focusWidget()->objectName();

@@ -3,7 +3,7 @@
 // up to what a Submit stores.
 #include "gui/base/Appearance.h"
 #include "gui/currency/Form7.h"
-#include "gui/frame/Form1.h"
+#include "gui/mainwindow/Form1.h"
 
 #include "WindowSupport.h"
 
@@ -14,6 +14,7 @@
 #include <QTest>
 
 using TestSupport::addRows;
+using WindowSupport::child;
 
 namespace
 {
@@ -22,7 +23,7 @@ struct World
     explicit World(const QString& localeName) : env(localeName, localeName == u"fr" ? 1 : localeName == u"nl" ? 2 : 0)
     {
     }
-    TestSupport::Environment env;
+    WindowSupport::Environment env;
 };
 } // namespace
 
@@ -63,17 +64,19 @@ private slots:
             world.env.put("Devises", "Dev2", "USD");
             world.env.put("Devises", "TauxBis2", row[2]);
         }
-        Form1 form;
+        Form1 form(world.env.context());
         WindowSupport::show(&form);
         const QStringList fields = row[3].split(u'/');
         for (int i = 0; i < 4; ++i)
-            QTest::keyClicks(form.Text1[i], fields[i]);
-        auto* save = form.findChild<QPushButton*>("Command2");
+            QTest::keyClicks(child<QLineEdit>(form, QStringLiteral("Text1_%1").arg(i)), fields[i]);
+        auto* save = child<QPushButton>(form, "Command2");
         // Coming back from another window must not enable what the fields refuse.
         for (int activation = 0; activation < 2; ++activation) {
-            QCOMPARE(form.Label1[0]->text() + ", " + form.Label1[1]->text() + ", " + form.Text1[3]->toolTip(), row[4]);
+            QCOMPARE(child<QLabel>(form, "Label1_0")->text() + ", " + child<QLabel>(form, "Label1_1")->text() + ", " +
+                         child<QLineEdit>(form, "Text1_3")->toolTip(),
+                     row[4]);
             QCOMPARE(save->isEnabled(), !row[5].isEmpty());
-            form.Form_Activate();
+            WindowSupport::activateAgain(&form);
         }
         if (save->isEnabled())
             QTest::mouseClick(save, Qt::LeftButton);
@@ -106,13 +109,14 @@ private slots:
             world.env.put("Devises", "Taux2", row[1].section(u'&', 0, 0));
             world.env.put("Devises", "TauxBis2", row[1].section(u'&', 1));
         }
-        Form1 main;
-        Form7 form(&main);
+        Form1 main(world.env.context());
+        Form7 form(world.env.context(), &main);
         WindowSupport::show(&form);
-        QTest::mouseClick(form.Option1[2], Qt::LeftButton);
+        QTest::mouseClick(child<QRadioButton>(form, "Option1_2"), Qt::LeftButton);
+        auto* rate = child<QLineEdit>(form, "Text2_2");
         if (!row[2].isEmpty())
-            form.Text2[2]->setText(row[2]); // pasted: typing keeps the inverse of each readable prefix
-        QCOMPARE(form.Text2[2]->text() + " = " + form.Text4[2]->text(), row[3]);
+            rate->setText(row[2]); // pasted: typing keeps the inverse of each readable prefix
+        QCOMPARE(rate->text() + " = " + child<QLineEdit>(form, "Text4_2")->text(), row[3]);
         QTest::mouseClick(form.findChild<QPushButton*>("Command1"), Qt::LeftButton);
         const bool refused = row[4].startsWith("USD - ");
         QCOMPARE(world.env.messages.shown.size(), size_t(refused));

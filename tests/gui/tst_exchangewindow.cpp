@@ -6,14 +6,17 @@
 
 #include "core/frame/Files.h"
 #include "gui/filetype/ImportExport.h"
-#include "gui/frame/Form1.h"
-#include "gui/frame/StartUp.h"
+#include "gui/mainwindow/Form1.h"
+#include "gui/mainwindow/StartUp.h"
 #include "gui/users/Form3.h"
 
 #include <QLabel>
+#include <QPushButton>
 #include <QTest>
 
-using namespace TestSupport;
+using TestSupport::addRows;
+using WindowSupport::Environment;
+using WindowSupport::Message;
 using Answer = Platform::FileDialogs::Answer;
 
 namespace
@@ -28,8 +31,6 @@ class TestExchangeWindow : public QObject
     Q_OBJECT
 
 private slots:
-    void cleanup() { StartUp::unloadAll(); }
-
     // language|mode: import 1, export 2|LastPath before|the file dialog chooses ~/chosen.tnk, or
     // "cancel"|the file there before an import ("own": two fill-ups, one repeating Anna's)
     // or after an export|the answer to the summary|the messages, "text (style, title)", then
@@ -60,7 +61,7 @@ a stored error holding markup, then an empty file|0|1|Error <b>75</b> on C:\Tank
     void flows()
     {
         QFETCH(QStringList, row);
-        Environment env("en", row[1].toFloat());
+        Environment env("en", row[1].toInt());
         const QString folder = QFileInfo(env.storePath()).path();
         env.putRecords("05 December 2026;06.15;60;");
         for (QString& field : row)
@@ -72,7 +73,7 @@ a stored error holding markup, then an empty file|0|1|Error <b>75</b> on C:\Tank
             QVERIFY(Files::write(chosen, file).isEmpty());
         env.files.answers.push_back({row[4] == u"cancel" ? Answer::Cancelled : Answer::Chosen, chosen});
         env.messages.answer = [answer = row[6].toInt()](const QString&) { return answer; };
-        ImportExport::Run(qint16(row[2].toInt()), nullptr, "Main");
+        ImportExport(env.context(), nullptr).Run(qint16(row[2].toInt()), "Main");
 
         QStringList seen;
         for (const Message& m : env.messages.shown)
@@ -96,15 +97,16 @@ a stored error holding markup, then an empty file|0|1|Error <b>75</b> on C:\Tank
         QVERIFY(Files::write(in, kFile).isEmpty());
         env.messages.answer = [](const QString&) { return 0; };
         // Opened while the user button has hidden the main window.
-        StartUp::mainWindow().hide();
-        Form3& form3 = StartUp::showUserWindow();
-        StartUp::openDataFile(in);
+        StartUp windows(env.context());
+        windows.mainWindow().hide();
+        Form3& form3 = windows.showUserWindow();
+        windows.openDataFile(in);
         QTest::qWait(50);
         QVERIFY(env.messages.shown.empty());
-        form3.Command1_Click();
+        QTest::mouseClick(WindowSupport::child<QPushButton>(form3, "Command1"), Qt::LeftButton);
         QTRY_COMPARE(env.stored("Anna", "TotEntry"), "2");
         // The average counts them at once.
-        QCOMPARE(StartUp::mainWindow().findChild<QLabel*>("Panel3")->text(), "07.15 Liters / 100 Kms");
+        QCOMPARE(windows.mainWindow().findChild<QLabel*>("Panel3")->text(), "07.15 Liters / 100 Kms");
     }
 };
 

@@ -3,13 +3,14 @@
 // program's change, the chart; each read back from the file.
 #include "WindowSupport.h"
 
-#include "gui/frame/Form1.h"
+#include "gui/mainwindow/Form1.h"
 #include "gui/records/FillUpChart.h"
 #include "gui/records/Form2.h"
 
 #include <QApplication>
 #include <QLabel>
 #include <QLineSeries>
+#include <QPlainTextEdit>
 #include <QTableView>
 #include <QTest>
 
@@ -53,9 +54,9 @@ private slots:
     // file, the averages and, back in the main window, the total average.
     void correct()
     {
-        TestSupport::Environment env("fr", 1);
+        WindowSupport::Environment env("fr", 1);
         env.putRecords("05 janvier 2004;07,45;45,5|20 janvier 2004;08,05;50,00");
-        Form1 main;
+        Form1 main(env.context());
         WindowSupport::show(&main);
         QString averages;
         WindowSupport::inNextModal(&main, [&](QWidget* modal) {
@@ -72,7 +73,7 @@ private slots:
             modal->activateWindow();
             QTRY_VERIFY(QApplication::focusWidget());
             key(Qt::Key_Tab, Qt::ControlModifier | Qt::ShiftModifier);
-            averages = qobject_cast<Form2*>(modal)->Text1->toPlainText().section(u'\n', 6, 6);
+            averages = WindowSupport::child<QPlainTextEdit>(*modal, "Text1")->toPlainText().section(u'\n', 6, 6);
             QTest::keyClick(modal, Qt::Key_Escape);
         });
         QTest::mouseClick(main.findChild<QWidget*>("Command3"), Qt::LeftButton);
@@ -86,9 +87,9 @@ private slots:
     // and no undo overwrites it.
     void removeUndoRedo()
     {
-        TestSupport::Environment env("nl", 2);
+        WindowSupport::Environment env("nl", 2);
         env.putRecords("05 januari 2004;07,45;45,5|20 januari 2004;08,05;50|03 februari 2004;06,90;0");
-        Form2 report;
+        Form2 report(env.context());
         toTab(1, &report);
         key(Qt::Key_Down);
         env.messages.answer = [](const QString&) { return 1; };
@@ -117,9 +118,9 @@ private slots:
     // titled in the user's language.
     void chartShown()
     {
-        TestSupport::Environment env("en");
+        WindowSupport::Environment env("en");
         env.putRecords("05 January 2004;07.45;45.5|20 January 2004;08.05;50|03 February 2004;06.90;0|x;06.00;10");
-        Form2 report;
+        Form2 report(env.context());
         toTab(2, &report);
         QChart* chart = report.findChild<FillUpChart*>(QStringLiteral("FillUpChart"))->chart();
         QStringList shown;

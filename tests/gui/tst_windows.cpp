@@ -3,11 +3,10 @@
 // the about card, the report, the user window and the currency window.
 #include "WindowSupport.h"
 
-#include "core/frame/Module1.h"
 #include "gui/accessories/Form6.h"
 #include "gui/base/Appearance.h"
-#include "gui/frame/Form1.h"
-#include "gui/frame/StartUp.h"
+#include "gui/mainwindow/Form1.h"
+#include "gui/mainwindow/StartUp.h"
 #include "gui/records/Form2.h"
 #include "gui/users/Form3.h"
 
@@ -15,23 +14,26 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextEdit>
 
-using TestSupport::Environment;
+using WindowSupport::Environment;
 using namespace Qt::Literals::StringLiterals;
 
 namespace
 {
 QWidget* child(const QWidget* window, const QString& name)
 {
-    QWidget* found = window->findChild<QWidget*>(name);
-    if (!found)
-        qFatal("no control %s", qPrintable(name));
-    return found;
+    return WindowSupport::child(*window, name);
+}
+
+template <typename T> T* widget(const QWidget& window, const char* name)
+{
+    return WindowSupport::child<T>(window, QString::fromLatin1(name));
 }
 
 QString focusName()
@@ -51,7 +53,6 @@ class TestWindows : public QObject
 
 private slots:
     void initTestCase() { installProgramFont(); }
-    void cleanup() { StartUp::unloadAll(); }
 
     // What the main window shows on opening, in each language and notation;
     // Calc starts every calculator, Exit ends the program, import and export are on.
@@ -72,22 +73,23 @@ private slots:
     void mainWindowOpens()
     {
         QFETCH(QString, locale);
-        Environment env(locale, float(QStringList{"en", "fr", "nl"}.indexOf(locale)));
+        Environment env(locale, int(QStringList{"en", "fr", "nl"}.indexOf(locale)));
         env.launcher.paths = {u"/usr/bin/calc-one"_s, u"/usr/bin/calc-two"_s};
-        Form1 form;
+        Form1 form(env.context());
         WindowSupport::show(&form);
-        QStringList shown{form.Label1[8]->text()};
+        QStringList shown{widget<QLabel>(form, "Label1_8")->text()};
         for (const char* name : {"Panel1", "Panel2", "Command2", "Command1", "Command9", "Label1_7"})
             shown << child(&form, QString::fromLatin1(name))->property("text").toString();
         QTEST((shown << child(&form, u"Image1"_s)->toolTip()).join(u'|'), "shown");
         QCOMPARE(form.windowTitle() + u' ' + focusName(), u"Tankometer - Anna - v1.0.43 Text1_1"_s);
         QCOMPARE(form.size(), QSize(572, 186));
         // Designer writes whole points; the currency name is 11.25 pt bold, 15 px at 96 dpi.
-        QVERIFY(form.Label2->font().pointSizeF() == 11.25 && form.Label2->font().bold());
+        QVERIFY(widget<QLabel>(form, "Label2")->font().pointSizeF() == 11.25 &&
+                widget<QLabel>(form, "Label2")->font().bold());
         // The clock moves on; the date label keeps the day the window was made.
         env.clock.current = QDateTime(QDate(2026, 12, 6), QTime(0, 1));
         QTRY_COMPARE(child(&form, u"Panel2"_s)->property("text").toString(), u"00:01"_s);
-        QCOMPARE(form.Label1[8]->text(), shown[0]);
+        QCOMPARE(widget<QLabel>(form, "Label1_8")->text(), shown[0]);
         QTest::mouseClick(child(&form, u"Command7"_s), Qt::LeftButton);
         QCOMPARE(env.launcher.started, env.launcher.paths);
         QVERIFY(child(&form, u"Command5"_s)->isEnabled() && child(&form, u"Command6"_s)->isEnabled());
@@ -117,7 +119,7 @@ private slots:
         QFETCH(QStringList, typed);
         QFETCH(QStringList, expected);
         Environment env(locale);
-        Form1 form;
+        Form1 form(env.context());
         QSignalSpy closed(&form, &Form1::closed);
         WindowSupport::show(&form);
         QStringList visited;
@@ -152,7 +154,7 @@ private slots:
         QFETCH(QString, locale);
         QFETCH(QStringList, expected);
         Environment env(locale);
-        Form1 form;
+        Form1 form(env.context());
         WindowSupport::show(&form);
         QStringList shown{expected[0]};
         bool iconless = false;
@@ -161,12 +163,12 @@ private slots:
             shown << child(modal, u"Label1"_s)->property("text").toString();
             key(Qt::Key_Right);
             key(Qt::Key_Return);
-            Module1::CurUser = u"Bert"_s;
+            env.context().setUser(u"Bert"_s);
             key(Qt::Key_Escape);
             QVERIFY(!modal->isVisible());
         });
         QTest::mouseClick(child(&form, expected[0]), Qt::LeftButton);
-        QCOMPARE(shown << form.Label1[8]->text(), expected);
+        QCOMPARE(shown << widget<QLabel>(form, "Label1_8")->text(), expected);
         QVERIFY(iconless && form.windowTitle() == u"Tankometer - Bert - v1.0.43"_s);
     }
 
@@ -174,24 +176,24 @@ private slots:
     // the main window hides meanwhile and is activated again after.
     void aboutCard_data()
     {
-        QTest::addColumn<float>("langOfs");
+        QTest::addColumn<int>("language");
         QTest::addColumn<int>("openKey"); // 0: a click
         QTest::addColumn<int>("closeKey");
         QTest::addColumn<QString>("tooltip");
-        QTest::newRow("en: click, click") << 0.f << 0 << 0 << "Click to close...";
+        QTest::newRow("en: click, click") << 0 << 0 << 0 << "Click to close...";
         QTest::newRow("fr: Enter, Escape")
-            << 1.f << int(Qt::Key_Return) << int(Qt::Key_Escape) << "Cliquez pour fermer...";
+            << 1 << int(Qt::Key_Return) << int(Qt::Key_Escape) << "Cliquez pour fermer...";
         QTest::newRow("nl: Space, Enter")
-            << 2.f << int(Qt::Key_Space) << int(Qt::Key_Return) << "Klikken om af te sluiten...";
+            << 2 << int(Qt::Key_Space) << int(Qt::Key_Return) << "Klikken om af te sluiten...";
     }
 
     void aboutCard()
     {
-        QFETCH(float, langOfs);
+        QFETCH(int, language);
         QFETCH(int, openKey);
         QFETCH(int, closeKey);
-        Environment env("en", langOfs);
-        Form1 form;
+        Environment env("en", language);
+        Form1 form(env.context());
         WindowSupport::show(&form);
         QString tooltip;
         bool mainHidden = false;
@@ -202,7 +204,7 @@ private slots:
         WindowSupport::inNextModal(&form, [&](QWidget* card) {
             mainHidden = !form.isVisible() && focusName() == u"Image1";
             tooltip = child(card, u"Image1"_s)->toolTip();
-            Module1::CurUser = u"Bert"_s;
+            env.context().setUser(u"Bert"_s);
             use(child(card, u"Image1"_s), closeKey);
             QVERIFY(!card->isVisible());
         });
@@ -215,34 +217,33 @@ private slots:
     // teal, and closes by Enter on either control or by Escape.
     void report_data()
     {
-        QTest::addColumn<float>("langOfs");
+        QTest::addColumn<int>("language");
         QTest::addColumn<QString>("control"); // where the key goes
         QTest::addColumn<int>("closeKey");
         QTest::addColumn<QString>("expected"); // caption, then the last line
-        QTest::newRow("en: Enter on Close") << 0.f << "Command1" << int(Qt::Key_Return)
-                                            << "Close|- Total Average: 07.750 Liters / 100 Kms - Tot: 95.5 €";
+        QTest::newRow("en: Enter on Close")
+            << 0 << "Command1" << int(Qt::Key_Return) << "Close|- Total Average: 07.750 Liters / 100 Kms - Tot: 95.5 €";
         QTest::newRow("fr: Enter in the report")
-            << 1.f << "Text1" << int(Qt::Key_Enter) << "Fermer|- Moyenne Totale: 07.750 Litres / 100 Kms - Tot: 95.5 €";
-        QTest::newRow("nl: Escape") << 2.f << "Text1" << int(Qt::Key_Escape)
+            << 1 << "Text1" << int(Qt::Key_Enter) << "Fermer|- Moyenne Totale: 07.750 Litres / 100 Kms - Tot: 95.5 €";
+        QTest::newRow("nl: Escape") << 2 << "Text1" << int(Qt::Key_Escape)
                                     << "Sluiten|- Totaal Gemiddelde: 07.750 Liters / 100 Kms - Tot: 95.5 €";
     }
 
     void report()
     {
-        QFETCH(float, langOfs);
+        QFETCH(int, language);
         QFETCH(QString, control);
         QFETCH(int, closeKey);
-        Environment env("en", langOfs, u"Paul"_s);
+        Environment env("en", language, u"Paul"_s);
         env.putRecords(u"05 January 2004;07.45;45.5|20 January 2004;08.05;50"_s, u"Paul"_s);
-        Form1 form;
+        Form1 form(env.context());
         WindowSupport::show(&form);
         QStringList shown;
         QString styles; // per character of the last line: B bold, + bold and teal
         WindowSupport::inNextModal(&form, [&](QWidget* modal) {
-            auto* report = qobject_cast<Form2*>(modal);
-            QVERIFY(report && focusName() == u"Command1");
-            const QTextBlock last = report->Text1->document()->lastBlock().previous();
-            shown << report->Command1->text() << last.text();
+            QVERIFY(qobject_cast<Form2*>(modal) && focusName() == u"Command1");
+            const QTextBlock last = widget<QPlainTextEdit>(*modal, "Text1")->document()->lastBlock().previous();
+            shown << widget<QPushButton>(*modal, "Command1")->text() << last.text();
             for (const QTextLayout::FormatRange& range : last.textFormats()) {
                 const bool teal = range.format.foreground().color() == QColor(0, 128, 128);
                 styles += QString(range.length, range.format.fontWeight() != QFont::Bold ? u'.' : teal ? u'+' : u'B');
@@ -272,25 +273,26 @@ private slots:
         QFETCH(QString, how);
         Environment env("en", 0, QString());
         WindowSupport::putUser(env, u"Anna"_s, 0);
-        Form3& first = StartUp::showUserWindow();
+        StartUp windows(env.context());
+        Form3& first = windows.showUserWindow();
         QVERIFY(QTest::qWaitForWindowExposed(&first));
-        QTest::keyClick(first.Combo2, Qt::Key_Return);
-        QTRY_VERIFY(StartUp::mainWindowLoaded() && StartUp::mainWindow().isVisible() && !StartUp::userWindow());
-        Form1& main = StartUp::mainWindow();
-        main.Text1[0]->setText(u"12000"_s);
+        QTest::keyClick(child(&first, u"Combo2"_s), Qt::Key_Return);
+        QTRY_VERIFY(windows.mainWindowLoaded() && windows.mainWindow().isVisible() && !windows.userWindow());
+        Form1& main = windows.mainWindow();
+        widget<QLineEdit>(main, "Text1_0")->setText(u"12000"_s);
         QTest::mouseClick(child(&main, u"Command4"_s), Qt::LeftButton);
-        QTRY_VERIFY(!main.isVisible() && StartUp::userWindow() && StartUp::userWindow()->isVisible());
-        Form3& form = *StartUp::userWindow();
-        QTest::keyClick(form.Combo2, Qt::Key_Down); // Français
+        QTRY_VERIFY(!main.isVisible() && windows.userWindow() && windows.userWindow()->isVisible());
+        Form3& form = *windows.userWindow();
+        QTest::keyClick(child(&form, u"Combo2"_s), Qt::Key_Down); // Français
         if (how == u"close")
             form.close();
         else
-            how == u"Combo1" ? QTest::keyClick(form.Combo1, Qt::Key_Return)
-                             : QTest::mouseClick(form.Command1, Qt::LeftButton);
+            how == u"Combo1" ? QTest::keyClick(child(&form, u"Combo1"_s), Qt::Key_Return)
+                             : QTest::mouseClick(child(&form, u"Command1"_s), Qt::LeftButton);
         QTRY_VERIFY(main.isVisible());
         QCOMPARE(env.stored(u"Anna"_s, u"Lang"_s), u"1"_s);
         QCOMPARE(QStringList({child(&main, u"Command4"_s)->property("text").toString(), main.windowTitle(),
-                              main.Text1[0]->text()}),
+                              widget<QLineEdit>(main, "Text1_0")->text()}),
                  QStringList({u"Utilisateur"_s, u"Tankometer - Anna - v1.0.43"_s, u"12000"_s}));
     }
 
@@ -311,7 +313,7 @@ private slots:
         QFETCH(int, key);
         Environment env;
         env.put(u"Anna"_s, u"AffCurrMess"_s, u"False"_s);
-        Form1 form;
+        Form1 form(env.context());
         WindowSupport::show(&form);
         WindowSupport::inNextModal(&form, [&](QWidget* modal) {
             QTest::mouseClick(child(modal, u"Option1_2"_s), Qt::LeftButton);
@@ -320,7 +322,7 @@ private slots:
             QVERIFY(!modal->isVisible());
         });
         QTest::mouseClick(child(&form, u"Command9"_s), Qt::LeftButton);
-        QTEST(env.stored(u"Anna"_s, u"CurDev"_s) + u' ' + form.Label2->text(), "expected");
+        QTEST(env.stored(u"Anna"_s, u"CurDev"_s) + u' ' + widget<QLabel>(form, "Label2")->text(), "expected");
     }
 };
 

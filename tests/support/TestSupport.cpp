@@ -1,7 +1,4 @@
-#include "core/frame/Legacy.h"
 #include "TestSupport.h"
-
-#include "core/frame/Module1.h"
 
 #include <QDir>
 #include <QTest>
@@ -61,22 +58,27 @@ bool FakeRegistry::setDword(quint32 root, const QString& key, const QString& nam
     return !refuse;
 }
 
-Environment::Environment(const QString& localeName, float langOfs, const QString& user) : m_saved(Platform::services())
+Environment::Environment(const QString& localeName, int language, const QString& user)
+    : m_user(user), m_language(language), m_locale(TestSupport::locale(localeName))
 {
-    Module1::LangOfs = langOfs;
-    Module1::CurUser = user;
     m_store = openStore(storePath());
-    Legacy::setCurrent(m_store.get());
-    Platform::services() = {&messages, &files,   &launcher, &clock,     &registry,
-                            &shell,    &program, nullptr,   &announcer, locale(localeName)};
 }
 
-Environment::~Environment()
+Environment::~Environment() = default;
+
+Context& Environment::context()
 {
-    Platform::services() = m_saved;
-    Legacy::setCurrent(nullptr);
-    Module1::CurUser.clear();
-    Module1::LangOfs = 0;
+    if (!m_context) {
+        m_context = makeContext();
+        m_context->setUser(m_user);
+        m_context->setLanguage(m_language);
+    }
+    return *m_context;
+}
+
+std::unique_ptr<Context> Environment::makeContext()
+{
+    return std::make_unique<Context>(*m_store, services(), m_locale);
 }
 
 QString Environment::storePath() const
@@ -116,9 +118,9 @@ QString Environment::stored(const QString& section, const QString& key) const
 
 void Environment::reopen()
 {
+    m_context.reset();
     m_store.reset();
     m_store = openStore(storePath());
-    Legacy::setCurrent(m_store.get());
 }
 
 void addRows(const QString& name, const QString& table, const QStringList& more, QChar rowBreak)

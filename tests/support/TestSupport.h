@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/Context.h"
 #include "core/frame/LocaleInfo.h"
 #include "core/frame/Platform.h"
 #include "core/frame/SettingsStore.h"
@@ -22,45 +23,6 @@ namespace TestSupport
 // "en" (point, comma grouping), "fr" (comma, space grouping), "nl" (comma,
 // point grouping), built explicitly, never the machine's own.
 LocaleInfo locale(const QString& name);
-
-struct Message
-{
-    QString text;
-    int style;
-    QString title;
-};
-
-class FakeMessages : public Platform::MessageBoxes
-{
-public:
-    void show(QWidget*, const QString& text, int style, const QString& title) override
-    {
-        shown.push_back({text, style, title});
-    }
-    int ask(QWidget*, const QString& text, const QStringList& buttons, int style, const QString& title) override
-    {
-        shown.push_back({text + QStringLiteral(" [") + buttons.join(u'|') + u']', style, title});
-        return answer ? answer(text) : -1;
-    }
-    std::vector<Message> shown;
-    std::function<int(const QString& text)> answer; // unset: the box is closed
-};
-
-class FakeFiles : public Platform::FileDialogs
-{
-public:
-    Answer show(QWidget*, const Request& request) override
-    {
-        asked.push_back(request);
-        if (answers.empty())
-            return {};
-        Answer answer = answers.front();
-        answers.pop_front();
-        return answer;
-    }
-    std::vector<Request> asked;
-    std::deque<Answer> answers; // nothing left: the user cancels
-};
 
 class FakeLauncher : public Platform::Launcher
 {
@@ -111,31 +73,22 @@ public:
     QString name = QStringLiteral("tankometer");
 };
 
-// Renames as the real one does, and keeps "objectName=name" for each time.
-class FakeAnnouncer : public Platform::Announcer
-{
-public:
-    void rename(QObject* control, const QString& name) override
-    {
-        control->setProperty("accessibleName", name);
-        said << control->objectName() + u'=' + name;
-    }
-    QStringList said;
-};
-
-// One test's world. Construct it at the start of a test function: it installs
-// a fresh store, the locale, the language, the user and the doubles, and puts
-// everything back after.
+// One test's world. Construct it at the start of a test function: a fresh
+// store, the doubles, and a context of its own with the locale, the language
+// and the user; nothing process-wide is set.
 class Environment
 {
 public:
-    explicit Environment(const QString& localeName = QStringLiteral("en"), float langOfs = 0,
+    explicit Environment(const QString& localeName = QStringLiteral("en"), int language = 0,
                          const QString& user = QStringLiteral("Anna"));
-    ~Environment();
+    virtual ~Environment();
     Environment(const Environment&) = delete;
     Environment& operator=(const Environment&) = delete;
 
     SettingsStore& store() { return *m_store; }
+    Context& context();
+    Platform::SystemServices services() { return {&clock, &launcher, &registry, &shell, &program, nullptr}; }
+    const LocaleInfo& locale() const { return m_locale; }
     QString storePath() const;
     // Writes keys without going through the program, as a hand edit would.
     void put(const QString& section, const QString& key, const QString& value);
@@ -146,22 +99,26 @@ public:
     // What the file holds, read through a store of its own: "<absent>" for a
     // key never written.
     QString stored(const QString& section, const QString& key) const;
-    // Closes and reopens the store, as a new run of the program would.
+    // Closes and reopens the store, as a new run of the program would; the
+    // context is made anew.
     void reopen();
 
-    FakeMessages messages;
-    FakeFiles files;
     FakeLauncher launcher;
     FakeClock clock;
     FakeRegistry registry;
     FakeShell shell;
     FakeProgram program;
-    FakeAnnouncer announcer;
+
+protected:
+    virtual std::unique_ptr<Context> makeContext();
+    QString m_user;
+    int m_language = 0;
+    LocaleInfo m_locale;
 
 private:
     QTemporaryDir m_dir;
     std::unique_ptr<SettingsStore> m_store;
-    Platform::Services m_saved;
+    std::unique_ptr<Context> m_context;
 };
 
 // A data table written as text: rows "field|field|..." apart by a line break

@@ -8,11 +8,26 @@
 
 namespace WindowSupport
 {
+std::unique_ptr<Context> Environment::makeContext()
+{
+    return std::make_unique<WindowContext>(store(), services(),
+                                           Platform::DesktopServices{&messages, &files, &announcer}, m_locale);
+}
+
 void show(QWidget* window)
 {
     window->show();
     if (!QTest::qWaitForWindowExposed(window))
         qWarning("%s was not exposed", qPrintable(window->objectName()));
+}
+
+void activateAgain(QWidget* window)
+{
+    window->hide();
+    window->show();
+    // A desktop activates a window shown again; the offscreen platform is told to.
+    if (QTest::qWaitForWindowExposed(window))
+        QApplication::setActiveWindow(window);
 }
 
 void inNextModal(QObject* context, const std::function<void(QWidget*)>& inside)

@@ -1,14 +1,14 @@
 // The program as it starts in an account of its own: two programs saving into
 // one store, locks that a dead run left, a store held by another program.
-#include "core/frame/Legacy.h"
-#include "TestSupport.h"
+#include "WindowSupport.h"
 
 #include "core/frame/Files.h"
-#include "gui/frame/Form1.h"
+#include "gui/mainwindow/Form1.h"
 
 #include <QApplication>
 #include <QLineEdit>
 #include <QProcess>
+#include <QPushButton>
 #include <QTest>
 
 #include <sqlite3.h>
@@ -32,17 +32,21 @@ int saveChild(const QString& store, const QString& amount)
     int argc = 1;
     char* argv[] = {nullptr};
     QApplication app(argc, argv);
-    TestSupport::Environment env;
+    WindowSupport::Environment env;
     SettingsStore shared(store);
-    Legacy::setCurrent(shared.open() ? &shared : nullptr);
-    Form1 form;
+    if (!shared.open())
+        return 3;
+    WindowContext context(shared, env.services(), {&env.messages, &env.files, &env.announcer}, env.locale());
+    context.setUser("Anna");
+    Form1 form(context);
     form.show();
+    const auto field = [&form](int i) { return WindowSupport::child<QLineEdit>(form, QString("Text1_%1").arg(i)); };
     for (int i = 0; i < 80; ++i) {
-        for (const auto& [field, text] : {std::pair{1, QString("650")}, {2, QString("40")}, {3, amount}})
-            form.Text1[field]->setText(text);
-        form.Command2_Click();
+        for (const auto& [index, text] : {std::pair{1, QString("650")}, {2, QString("40")}, {3, amount}})
+            field(index)->setText(text);
+        WindowSupport::child<QPushButton>(form, "Command2")->click();
     }
-    return env.messages.shown.empty() && form.Text1[3]->text().isEmpty() ? 0 : 3;
+    return env.messages.shown.empty() && field(3)->text().isEmpty() ? 0 : 3;
 }
 } // namespace
 

@@ -1,17 +1,18 @@
-#include "core/frame/Legacy.h"
 #include "core/filetype/CommandLine.h"
 
+#include "core/Context.h"
 #include "core/filetype/Exchange.h"
-#include "core/frame/Module1.h"
 #include "core/frame/SettingsStore.h"
 #include "core/frame/Titles.h"
-#include "core/users/UserList.h"
+#include "core/records/FillUps.h"
+#include "core/users/Users.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLocale>
 #include <QTextStream>
 
 #include <cstdio>
@@ -48,9 +49,10 @@ bool confirmed(const QString& summary)
     return answer == u"y" || answer == u"yes";
 }
 
-int exportFillUps(const SettingsStore& store, const QString& user, const QString& file)
+int exportFillUps(Context& context, const QString& file)
 {
-    const Exchange::ExportResult result = Exchange::ExportFile(store, user, file);
+    const QString& user = context.user();
+    const Exchange::ExportResult result = Exchange::ExportFile(*context.fillUps().list(user), file, context.locale());
     if (!result.problem.isEmpty())
         return say(QStringLiteral("nothing exported: %1").arg(result.problem), Failed);
     return say(QStringLiteral("%1 fill-ups of %2 written to %3")
@@ -59,18 +61,22 @@ int exportFillUps(const SettingsStore& store, const QString& user, const QString
                Done);
 }
 
-int importFillUps(SettingsStore& store, const QString& user, const QString& file, bool yes)
+int importFillUps(Context& context, const QString& file, bool yes)
 {
-    const Exchange::ImportPlan plan = Exchange::PlanImportFile(file, store, user);
+    const QString& user = context.user();
+    const Exchange::ImportPlan plan = Exchange::PlanImportFile(file, context);
     if (!plan.problem.isEmpty())
         return say(QDir::toNativeSeparators(file) + QStringLiteral(": ") + plan.problem, Failed);
-    if (!yes && plan.toImport() > 0 && !confirmed(Exchange::Summary(plan, user, file)))
+    if (!yes && plan.toImport() > 0 && !confirmed(Exchange::Summary(plan, context, file)))
         return say(QStringLiteral("nothing imported"), Declined);
-    Exchange::ImportResult result;
+    FillUps::Appended result;
     if (plan.toImport() > 0) {
-        result = Exchange::ApplyImport(store, user, plan);
-        if (result.outcome != SettingsStore::Update::Written)
-            return say(QStringLiteral("nothing imported: %1").arg(store.lastError()), Failed);
+        result = Exchange::ApplyImport(context, plan);
+        if (result.outcome != FillUps::Outcome::Done)
+            return say(QStringLiteral("nothing imported: %1")
+                           .arg(result.outcome == FillUps::Outcome::Failed ? context.fillUps().reason()
+                                                                           : context.text(Text::FileTooLarge)),
+                       Failed);
     } else {
         result.duplicates = plan.duplicates;
     }
@@ -80,7 +86,7 @@ int importFillUps(SettingsStore& store, const QString& user, const QString& file
     if (plan.refused.size() > 10)
         rows << QStringLiteral("...");
     return say(QStringLiteral("%1 fill-ups imported into %2 from %3; %4 already present, skipped; %5 lines refused%6")
-                   .arg(result.imported)
+                   .arg(result.written)
                    .arg(quoted(user), QDir::toNativeSeparators(file))
                    .arg(result.duplicates)
                    .arg(plan.refused.size())
@@ -153,10 +159,9 @@ int Run(int argc, char* argv[])
     SettingsStore store(path);
     if (QFileInfo::exists(path) && !store.open())
         return say(QStringLiteral("cannot use %1: %2").arg(QDir::toNativeSeparators(path), store.lastError()), Failed);
-    Legacy::setCurrent(store.isOpen() ? &store : nullptr);
     // The texts of summaries and refusals in English, whoever the user is.
-    Module1::LangOfs = 0;
-    const QStringList users = store.isOpen() ? UserList::Read().names : QStringList();
+    Context context(store, Platform::SystemServices(), LocaleInfo::fromQLocale(QLocale::system()));
+    const QStringList users = store.isOpen() ? context.users().read().names : QStringList();
     if (!users.contains(user)) {
         QStringList names;
         for (const QString& name : users)
@@ -167,8 +172,8 @@ int Run(int argc, char* argv[])
                                               : QStringLiteral("the users are ") + names.join(QStringLiteral(", "))),
                    Usage);
     }
-    return parser.isSet(exporting) ? exportFillUps(store, user, file)
-                                   : importFillUps(store, user, file, parser.isSet(yes));
+    context.setUser(user);
+    return parser.isSet(exporting) ? exportFillUps(context, file) : importFillUps(context, file, parser.isSet(yes));
 }
 
 QString FileToOpen(const QStringList& arguments)

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/frame/SettingsStore.h"
-#include "core/records/FillUp.h"
+#include "core/Context.h"
+#include "core/records/FillUps.h"
 
 #include <QByteArray>
 #include <QString>
@@ -26,9 +26,9 @@
 // stored as a save stores typed ones.
 namespace Exchange
 {
-// The file's text for the user's fill-ups, in stored order; count gets the
-// number of lines below the header.
-QByteArray ExportText(const SettingsStore& store, const QString& user, qint64* count = nullptr);
+// The file's text for the fill-ups, in stored order; count gets the number
+// of lines below the header.
+QByteArray ExportText(const FillUpList& fillUps, const LocaleInfo& locale, qint64* count = nullptr);
 
 struct ExportResult
 {
@@ -36,7 +36,7 @@ struct ExportResult
     qint64 written = 0;
 };
 // Writes the file whole or not at all; an existing file stays as it was on failure.
-ExportResult ExportFile(const SettingsStore& store, const QString& user, const QString& path);
+ExportResult ExportFile(const FillUpList& fillUps, const QString& path, const LocaleInfo& locale);
 
 struct Refusal
 {
@@ -44,20 +44,13 @@ struct Refusal
     QString reason;
 };
 
-struct PlannedFillUp
-{
-    RecordValues record;
-    // Day, consumption and Euro amount as a fill-up already present is compared.
-    std::array<qint64, 3> key{};
-};
-
 struct ImportPlan
 {
     // Not a file of fill-ups (empty, binary, unreadable, too large, no
     // columns we know): what to tell the user. Nothing else is set.
     QString problem;
-    std::vector<PlannedFillUp> fillUps; // every line that can be stored, in the file's order
-    qint64 duplicates = 0;              // of those, how many repeat a fill-up the user has
+    std::vector<FillUp> fillUps; // every line that can be stored, in the file's order
+    qint64 duplicates = 0;       // of those, how many repeat a fill-up the user has
     std::vector<Refusal> refused;
     bool ownFormat = false;
     QChar separator = u',';
@@ -66,29 +59,19 @@ struct ImportPlan
     qint64 toImport() const { return qint64(fillUps.size()) - duplicates; }
 };
 
-// What importing the file's bytes into the user's fill-ups would do.
-ImportPlan PlanImport(QByteArray bytes, const SettingsStore& store, const QString& user);
-ImportPlan PlanImportFile(const QString& path, const SettingsStore& store, const QString& user);
+// What importing the file's bytes into the context's user's fill-ups would
+// do, the refusals in the context's language.
+ImportPlan PlanImport(QByteArray bytes, Context& context);
+ImportPlan PlanImportFile(const QString& path, Context& context);
 
-// Told how many of the fill-ups are written; false stops the import and
-// leaves the store as it was.
-using Progress = std::function<bool(qint64 done, qint64 total)>;
-
-struct ImportResult
-{
-    SettingsStore::Update outcome = SettingsStore::Update::Failed;
-    bool cancelled = false;
-    qint64 imported = 0;
-    qint64 duplicates = 0;
-};
 // Appends the planned fill-ups after the user's records in one transaction,
-// leaving out those that repeat a fill-up present at that moment.
-ImportResult ApplyImport(SettingsStore& store, const QString& user, const ImportPlan& plan,
-                         const Progress& progress = {});
+// leaving out those that repeat a fill-up present at that moment. progress is
+// told how many are written; false stops the import and leaves the store as it was.
+FillUps::Appended ApplyImport(Context& context, const ImportPlan& plan, const FillUps::Progress& progress = {});
 
-// The question asked before an import, in the current language: the file,
+// The question asked before an import, in the context's language: the file,
 // the user, the counts and the first ten lines refused.
-QString Summary(const ImportPlan& plan, const QString& user, const QString& path);
+QString Summary(const ImportPlan& plan, const Context& context, const QString& path);
 // "Fill-ups: 12"
-QString CountLine(qint64 count);
+QString CountLine(qint64 count, const Speech& speech);
 } // namespace Exchange

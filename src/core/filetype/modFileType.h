@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/frame/Platform.h"
+
 #include <QString>
 
 // The ".tnk" data-file type: its class, description, icon and open command,
@@ -15,11 +17,13 @@ constexpr quint32 IdList = 0;
 
 // The text of a string value; a null QString (equal to "") when the key or
 // the value is missing or the value is not a string.
-QString ReadRegString(quint32 hKey, const QString& strPath, const QString& strValue);
-void WriteRegString(quint32 hKey, const QString& strPath, const QString& strValue, const QString& strData);
-void WriteRegDword(quint32 hKey, const QString& strPath, const QString& strValue, quint32 lData);
+QString ReadRegString(Platform::Registry& registry, quint32 hKey, const QString& strPath, const QString& strValue);
+void WriteRegString(Platform::Registry& registry, quint32 hKey, const QString& strPath, const QString& strValue,
+                    const QString& strData);
+void WriteRegDword(Platform::Registry& registry, quint32 hKey, const QString& strPath, const QString& strValue,
+                   quint32 lData);
 } // namespace modFileType
 
 // Declares the type unless "Content Type" of ".tnk" already holds a text, then
 // tells the shell. Called when the user window loads and before import/export.
-void RegisterDataFileType();
+void RegisterDataFileType(const Platform::SystemServices& services);

@@ -8,7 +8,7 @@
 #include <limits>
 #include <string>
 
-VbError::VbError(Number number)
+ConversionError::ConversionError(Number number)
     : std::runtime_error(number == Overflow         ? "Overflow"
                          : number == DivisionByZero ? "Division by zero"
                                                     : "Type mismatch"),
@@ -16,18 +16,18 @@ VbError::VbError(Number number)
 {
 }
 
-double Mixed::toNumber() const
+double NumberOrText::toNumber(const LocaleInfo& locale) const
 {
     if (const auto* number = std::get_if<double>(&m_value))
         return *number;
-    return LocaleNumber(std::get<QString>(m_value));
+    return LocaleNumber(std::get<QString>(m_value), locale);
 }
 
-QString Mixed::toText() const
+QString NumberOrText::toText(const LocaleInfo& locale) const
 {
     if (const auto* text = std::get_if<QString>(&m_value))
         return *text;
-    return LocaleText(std::get<double>(m_value));
+    return LocaleText(std::get<double>(m_value), locale);
 }
 
 namespace
@@ -200,9 +200,9 @@ QString StrNumber(double number)
     return text.startsWith(u'-') ? text : u' ' + text;
 }
 
-QString StrNumber(const Mixed& value)
+QString StrNumber(const NumberOrText& value, const LocaleInfo& locale)
 {
-    return StrNumber(value.toNumber());
+    return StrNumber(value.toNumber(locale));
 }
 
 namespace
@@ -342,14 +342,14 @@ double LocaleNumber(QStringView text, const LocaleInfo& locale)
 {
     if (auto value = tryLocaleNumber(text, locale))
         return *value;
-    throw VbError(VbError::TypeMismatch);
+    throw ConversionError(ConversionError::TypeMismatch);
 }
 
 qint32 LocaleWholeNumber(QStringView text, const LocaleInfo& locale)
 {
     const double rounded = std::nearbyint(LocaleNumber(text, locale)); // half to even
     if (rounded < double(std::numeric_limits<qint32>::min()) || rounded > double(std::numeric_limits<qint32>::max()))
-        throw VbError(VbError::Overflow);
+        throw ConversionError(ConversionError::Overflow);
     return qint32(rounded);
 }
 
@@ -412,11 +412,11 @@ QString FormatPattern(double number, QStringView pattern, const LocaleInfo& loca
     return out;
 }
 
-QString FormatPattern(const Mixed& value, QStringView pattern, const LocaleInfo& locale)
+QString FormatPattern(const NumberOrText& value, QStringView pattern, const LocaleInfo& locale)
 {
     if (!value.isText())
-        return FormatPattern(value.toNumber(), pattern, locale);
-    const QString text = value.toText();
+        return FormatPattern(value.toNumber(locale), pattern, locale);
+    const QString text = value.toText(locale);
     if (const auto number = tryLocaleNumber(text, locale))
         return FormatPattern(*number, pattern, locale);
     return text;
@@ -474,23 +474,23 @@ QDate DateFromText(QStringView text, const LocaleInfo& locale)
     return QDate(year, month, day);
 }
 
-double EuroValue(const QString& amount, const Mixed& factor, const LocaleInfo& locale)
+double EuroValue(const QString& amount, const NumberOrText& factor, const LocaleInfo& locale)
 {
     const double typed = LocaleNumber(amount, locale);
     double rate = 0;
     if (!factor.isText())
-        rate = factor.toNumber();
-    else if (const auto stored = StoredNumber(factor.toText(), locale))
+        rate = factor.toNumber(locale);
+    else if (const auto stored = StoredNumber(factor.toText(locale), locale))
         rate = *stored;
     else
-        throw VbError(VbError::TypeMismatch);
+        throw ConversionError(ConversionError::TypeMismatch);
     const double product = typed * rate;
     if (!std::isfinite(product))
-        throw VbError(VbError::Overflow);
+        throw ConversionError(ConversionError::Overflow);
     // Round to cents as FormatPattern does, then read that "."-text back;
     // rounding may carry the largest products beyond the range.
     static const LocaleInfo point = LocaleInfo::english();
     if (const auto cents = tryLocaleNumber(FormatPattern(product, u"0.00", point), point))
         return *cents;
-    throw VbError(VbError::Overflow);
+    throw ConversionError(ConversionError::Overflow);
 }

@@ -18,9 +18,9 @@
 //   LocaleText    number -> text in the user's notation
 //   FormatPattern number or date -> text by a pattern such as "00.00"
 
-// A run-time error in the sense of the original program: the procedure that
-// raised it ends in its error handler.
-class VbError : public std::runtime_error
+// A number that cannot be read or written: the procedure that meets it ends in
+// its error handler, as the original program's run-time errors 6 and 13 did.
+class ConversionError : public std::runtime_error
 {
 public:
     enum Number
@@ -29,28 +29,30 @@ public:
         DivisionByZero = 11,
         TypeMismatch = 13
     };
-    explicit VbError(Number number);
+    explicit ConversionError(Number number);
     Number number() const { return m_number; }
 
 private:
     Number m_number;
 };
 
-// A window value that holds either a number or a text.
-class Mixed
+// A value of the main window that holds either a number or a text (a computed
+// consumption is kept as its rounded "06.15"); a text is read as a number in
+// the user's notation where one is needed.
+class NumberOrText
 {
 public:
-    Mixed(double number = 0) : m_value(number) {}
-    Mixed(int number) : m_value(double(number)) {}
-    Mixed(const QString& text) : m_value(text) {}
-    Mixed(const char* text) : m_value(QString::fromUtf8(text)) {}
+    NumberOrText(double number = 0) : m_value(number) {}
+    NumberOrText(int number) : m_value(double(number)) {}
+    NumberOrText(const QString& text) : m_value(text) {}
+    NumberOrText(const char* text) : m_value(QString::fromUtf8(text)) {}
 
     bool isText() const { return std::holds_alternative<QString>(m_value); }
     // The number; a text is read with LocaleNumber and may throw.
-    double toNumber() const;
+    double toNumber(const LocaleInfo& locale) const;
     // The text; a number is written with LocaleText.
-    QString toText() const;
-    bool operator==(const Mixed& other) const = default;
+    QString toText(const LocaleInfo& locale) const;
+    bool operator==(const NumberOrText& other) const = default;
 
 private:
     std::variant<double, QString> m_value;
@@ -59,33 +61,33 @@ private:
 double ValText(QStringView text);
 
 QString StrNumber(double number);
-QString StrNumber(const Mixed& value);
+QString StrNumber(const NumberOrText& value, const LocaleInfo& locale);
 
 // LocaleNumber without the error: nullopt for a text that is not a number.
-std::optional<double> tryLocaleNumber(QStringView text, const LocaleInfo& locale = userLocale());
-double LocaleNumber(QStringView text, const LocaleInfo& locale = userLocale());
+std::optional<double> tryLocaleNumber(QStringView text, const LocaleInfo& locale);
+double LocaleNumber(QStringView text, const LocaleInfo& locale);
 // A counter: LocaleNumber rounded half to even; Overflow outside 32 bits.
-qint32 LocaleWholeNumber(QStringView text, const LocaleInfo& locale = userLocale());
+qint32 LocaleWholeNumber(QStringView text, const LocaleInfo& locale);
 
-QString LocaleText(double number, const LocaleInfo& locale = userLocale());
+QString LocaleText(double number, const LocaleInfo& locale);
 
 // A number the program wrote into the store (a count, a consumption, an amount,
 // a rate), read right whatever locale it was written under: the program writes
 // no grouping, so a text with exactly one "." or "," among its digits has that
 // sign as its decimal separator ("06.15" and "06,15" are both 6.15). Any other
 // text is read in the user's notation. nullopt when it is not a number.
-std::optional<double> StoredNumber(QStringView text, const LocaleInfo& locale = userLocale());
+std::optional<double> StoredNumber(QStringView text, const LocaleInfo& locale);
 
-QString FormatPattern(double number, QStringView pattern, const LocaleInfo& locale = userLocale());
-QString FormatPattern(const Mixed& value, QStringView pattern, const LocaleInfo& locale = userLocale());
-QString FormatPattern(QDate date, QStringView pattern, const LocaleInfo& locale = userLocale());
+QString FormatPattern(double number, QStringView pattern, const LocaleInfo& locale);
+QString FormatPattern(const NumberOrText& value, QStringView pattern, const LocaleInfo& locale);
+QString FormatPattern(QDate date, QStringView pattern, const LocaleInfo& locale);
 
 // Reads back a date written with "dd mmmm yyyy" (a weekday in front is
 // allowed); an invalid QDate when the text is not such a date.
-QDate DateFromText(QStringView text, const LocaleInfo& locale = userLocale());
+QDate DateFromText(QStringView text, const LocaleInfo& locale);
 
 // The Euro value of an amount typed in a foreign currency: amount x factor,
 // rounded half away from zero to cents. The amount is read in the user's
 // notation, a factor text as a stored number. Throws TypeMismatch when either
 // cannot be read, Overflow when the value lies beyond the double range.
-double EuroValue(const QString& amount, const Mixed& factor, const LocaleInfo& locale = userLocale());
+double EuroValue(const QString& amount, const NumberOrText& factor, const LocaleInfo& locale);

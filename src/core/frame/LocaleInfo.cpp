@@ -1,7 +1,5 @@
 #include "core/frame/LocaleInfo.h"
 
-#include "core/frame/Platform.h"
-
 LocaleInfo LocaleInfo::fromQLocale(const QLocale& locale)
 {
     LocaleInfo info;
@@ -39,9 +37,4 @@ bool LocaleInfo::isGroupSeparator(QChar c) const
     if (groupSeparator.isSpace())
         return c == u' ' || c == QChar(0x00A0) || c == QChar(0x202F);
     return false;
-}
-
-const LocaleInfo& userLocale()
-{
-    return Platform::services().locale;
 }

@@ -21,6 +21,3 @@ struct LocaleInfo
 
     bool isGroupSeparator(QChar c) const;
 };
-
-// The locale the program runs under (Platform::services().locale).
-const LocaleInfo& userLocale();

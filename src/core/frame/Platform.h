@@ -1,7 +1,5 @@
 #pragma once
 
-#include "core/frame/LocaleInfo.h"
-
 #include <QDate>
 #include <QDateTime>
 #include <QString>
@@ -10,81 +8,12 @@
 #include <functional>
 #include <optional>
 
-class QObject;
-// Windows are opaque here: a service that shows something over a window gets
-// it as its owner and nothing more.
-class QWidget;
-
-// Every service of the desktop the program uses, each behind a small
-// interface, all reached through one struct. The program installs the real
-// ones at start (core/platform, gui/platform); a test installs doubles that
-// record what was asked and answer, so that no test blocks on a modal box.
+// Every service of the system the program uses without a window, each behind
+// a small interface. Start-up gathers the real ones (core/platform); a test
+// builds doubles that record what was asked and answer. The services that
+// show something over a window are the GUI's (gui/platform).
 namespace Platform
 {
-// Message box styles: an OK button with a critical, exclamation or
-// information icon.
-enum MessageStyle
-{
-    Critical = 16,
-    Exclamation = 48,
-    Information = 64
-};
-
-class MessageBoxes
-{
-public:
-    virtual ~MessageBoxes() = default;
-    // The text is shown as plain text, whatever it holds.
-    virtual void show(QWidget* owner, const QString& text, int style, const QString& title) = 0;
-    // A question: one button per text, the first the default. The index of
-    // the button pressed, -1 when the box was closed without one.
-    virtual int ask(QWidget* owner, const QString& text, const QStringList& buttons, int style,
-                    const QString& title) = 0;
-};
-
-// The desktop's file dialog, driven the way the common dialog of the original
-// program is: a title, a "description|pattern" filter, flag bits and an
-// initial file name.
-class FileDialogs
-{
-public:
-    enum Flag
-    {
-        OverwritePrompt = 0x2,
-        HideReadOnly = 0x4,
-        PathMustExist = 0x800,
-        FileMustExist = 0x1000,
-        Explorer = 0x80000,
-        LongNames = 0x200000,
-    };
-
-    struct Request
-    {
-        QString title;
-        QString filter;      // "Tanko files (*.tnk)|*.tnk": description and pattern pairs
-        int filterIndex = 1; // 1 is the first pair
-        int flags = 0;
-        QString fileName;   // initial file; empty for none
-        QString defaultExt; // ".tnk", added to a name typed without extension
-        bool save = false;  // the save dialog rather than the open one
-    };
-
-    struct Answer
-    {
-        enum Outcome
-        {
-            Chosen,
-            Cancelled,
-            Failed
-        };
-        Outcome outcome = Cancelled;
-        QString fileName; // full path of the chosen file
-    };
-
-    virtual ~FileDialogs() = default;
-    virtual Answer show(QWidget* owner, const Request& request) = 0;
-};
-
 class Launcher
 {
 public:
@@ -169,30 +98,13 @@ public:
     virtual void listen(std::function<void(const QString& openPath)> wake) = 0;
 };
 
-// Where the changed name of a control goes for a screen reader: the control
-// takes it, and the reader is told once.
-class Announcer
+struct SystemServices
 {
-public:
-    virtual ~Announcer() = default;
-    virtual void rename(QObject* control, const QString& name) = 0;
-};
-
-struct Services
-{
-    MessageBoxes* messages = nullptr;
-    FileDialogs* files = nullptr;
-    Launcher* launcher = nullptr;
     Clock* clock = nullptr;
+    Launcher* launcher = nullptr;
     Registry* registry = nullptr;
     ShellNotifier* shell = nullptr;
     ProgramLocation* program = nullptr;
     InstanceGuard* instance = nullptr;
-    Announcer* announcer = nullptr;
-    // The user's number and date notation; the system's unless a test chose another.
-    LocaleInfo locale;
 };
-
-// The services in use.
-Services& services();
 } // namespace Platform

@@ -279,3 +279,9 @@ qint64 SettingsStore::othersChanges() const
         d->checkOthers();
     return d->othersSeen;
 }
+
+qint64 SettingsStore::writesTo(QStringView section) const
+{
+    const auto it = findFolded(d->writes, section);
+    return it == d->writes.end() ? 0 : it->second;
+}

@@ -132,6 +132,9 @@ public:
     // How many times another program's writes were found, asking the
     // database first: what was read while this stays the same is current.
     qint64 othersChanges() const;
+    // How many of this store's own commits wrote to the section: together with
+    // othersChanges(), whether what was read of it is still what it holds.
+    qint64 writesTo(QStringView section) const;
 
     bool save(const QString& section, const QString& key, const QString& value);
     bool saveAll(const std::vector<Write>& writes);

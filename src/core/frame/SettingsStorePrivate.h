@@ -14,6 +14,7 @@ struct SettingsStore::Private
     mutable bool readFailureTold = false;
     mutable qint64 othersSeen = 0;
     mutable StoreCache::Sections sections;
+    StoreCache::FoldedMap<qint64> writes; // commits by section
 
     bool isOpen() const { return backend->isOpen(); }
     bool fail() const

@@ -11,6 +11,11 @@ namespace
 // Beyond this many writes in one edit, memory of the sections written is
 // dropped rather than brought up to date key by key.
 constexpr size_t kRememberedWrites = 4096;
+
+struct FoldedLess
+{
+    bool operator()(const QString& a, const QString& b) const { return folded(a) < folded(b); }
+};
 } // namespace
 
 struct SettingsStore::Writer::State
@@ -63,12 +68,19 @@ struct SettingsStore::Writer::State
     // Only what is in the store reaches memory.
     void remember()
     {
+        std::vector<QString> written = forgotten;
         for (const QString& section : forgotten)
             d.sections.retire(section);
         for (const Write& w : remembered) {
             Section& section = d.sections(w.section);
             w.remove ? section.erase(folded(w.key)) : section.store(folded(w.key), w.value);
+            if (written.empty() || written.back() != w.section)
+                written.push_back(w.section);
         }
+        std::sort(written.begin(), written.end(), FoldedLess());
+        written.erase(std::unique(written.begin(), written.end(), FoldedEqual()), written.end());
+        for (const QString& section : written)
+            ++d.writes[folded(section)];
     }
 };
 

@@ -1,12 +1,9 @@
 #include "core/frame/StringTable.h"
 
-#include "core/frame/Module1.h"
 #include "core/frame/Resources.h"
 
 #include <QFile>
 #include <QHash>
-
-#include <cmath>
 
 namespace
 {
@@ -37,10 +34,4 @@ const QHash<int, QString>& table()
 QString LoadResString(int id)
 {
     return table().value(id);
-}
-
-QString LocalizedText(Text::Id base)
-{
-    // The sum is formed in floating point and rounded before the lookup.
-    return LoadResString(int(std::lround(base + Module1::LangOfs)));
 }

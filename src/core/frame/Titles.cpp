@@ -1,12 +1,12 @@
 #include "core/frame/Titles.h"
 
-#include "core/frame/Conversions.h"
-
 #include "Version.h"
 
+// Whole numbers read the same in every notation.
 QString ProgramVersion()
 {
-    return LocaleText(Version::Major) + u'.' + LocaleText(Version::Minor) + u'.' + LocaleText(Version::Revision);
+    return QString::number(Version::Major) + u'.' + QString::number(Version::Minor) + u'.' +
+           QString::number(Version::Revision);
 }
 
 QString UserWindowTitle(const QString& user)

@@ -1,7 +1,5 @@
-#include "core/frame/Legacy.h"
 #include "core/platform/ClassesStore.h"
 
-#include "core/frame/SettingsStore.h"
 #include "core/frame/Sqlite.h"
 
 #include <QFileInfo>
@@ -20,14 +18,9 @@ bool openClasses(Sqlite::Database& db, const QString& path)
     return true;
 }
 
-QString currentStorePath()
-{
-    const SettingsStore* store = Legacy::current();
-    return store ? store->path() : QString();
-}
 } // namespace
 
-ClassesStore::ClassesStore(std::function<QString()> path) : m_path(path ? std::move(path) : currentStorePath) {}
+ClassesStore::ClassesStore(std::function<QString()> path) : m_path(std::move(path)) {}
 
 std::optional<Platform::RegistryValue> ClassesStore::query(quint32 root, const QString& keyPath,
                                                            const QString& valueName)

@@ -12,8 +12,8 @@
 class ClassesStore : public Platform::Registry
 {
 public:
-    // path() names the file; by default the file of the current settings store.
-    explicit ClassesStore(std::function<QString()> path = {});
+    // path() names the settings file.
+    explicit ClassesStore(std::function<QString()> path);
 
     std::optional<Platform::RegistryValue> query(quint32 root, const QString& keyPath,
                                                  const QString& valueName) override;

@@ -62,25 +62,20 @@ public:
 };
 } // namespace
 
-void installSystemServices()
+SystemServices systemServices(const QString& classesFile)
 {
     static SystemClock clock;
     static ProcessLauncher launcher;
     static RunningProgram program;
     static SingleInstance instance;
 #ifdef Q_OS_WIN
+    Q_UNUSED(classesFile);
     static WinRegistry registry;
     static WinShell shell;
 #else
-    static ClassesStore registry;
+    static ClassesStore registry([classesFile] { return classesFile; });
     static FreedesktopShell shell([] { return program.filePath(); });
 #endif
-    Services& s = services();
-    s.clock = &clock;
-    s.launcher = &launcher;
-    s.program = &program;
-    s.instance = &instance;
-    s.registry = &registry;
-    s.shell = &shell;
+    return {&clock, &launcher, &registry, &shell, &program, &instance};
 }
 } // namespace Platform

@@ -3,8 +3,11 @@
 // The real services that need no window: the clock, starting programs, where
 // the program lives, the single-instance guard, and the registry and shell
 // notice (the Windows ones on Windows, a classes table in the store and the
-// freedesktop.org files elsewhere). Installed once, at start.
+// freedesktop.org files elsewhere). Gathered once, at start; the classes
+// table lives in the SQLite file at classesFile.
+#include "core/frame/Platform.h"
+
 namespace Platform
 {
-void installSystemServices();
+SystemServices systemServices(const QString& classesFile);
 } // namespace Platform

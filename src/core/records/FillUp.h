@@ -1,71 +1,93 @@
 #pragma once
 
-#include "core/frame/Conversions.h"
-#include "core/frame/SettingsStore.h"
+#include "core/frame/LocaleInfo.h"
 
+#include <QDate>
 #include <QString>
 
 #include <optional>
-#include <vector>
 
-// What one press of the save button stores: the record keys of the next fill-up
-// of a user. Every value is worked out before anything is written, and the keys
-// are written as one transaction, so a record is either whole or absent.
-struct FillUpEntry
+// A stored text and what it reads as. The text is null where the key is
+// absent; the value is nothing where the text is absent, empty or cannot be
+// read. A text that cannot be read is shown as it is stored and written back
+// as it is.
+template <typename T> struct Stored
 {
-    QString user;
-    QString date;         // the date label as shown
-    Mixed conso;          // the consumption text, or 0
-    QString amount;       // the amount field as typed
-    QString currencyName; // "Euro" or the foreign currency
-    Mixed euroFactor;     // amount x factor = Euro
-    double distance = 0;  // km driven, 0 when not known
-    double litres = 0;    // litres bought, 0 when not known
+    QString text;
+    std::optional<T> value;
+
+    bool isAbsent() const { return text.isNull(); }
+    bool isUnreadable() const { return !text.isEmpty() && !value; }
+    bool operator==(const Stored&) const = default;
 };
 
-// The writes for the next record, reading the counter and the keys already
-// there from `store`; nullopt when a value cannot be formed (an amount that is
-// not one, a factor that cannot be used, no record number left).
-std::optional<std::vector<SettingsStore::Write>> FillUpWrites(const FillUpEntry& entry, const SettingsStore& store);
-
-// The keys of record `number` as a save writes them: the date text, the
-// consumption text ("06.15"), the Euro amount and, where known, the amount as
-// paid, the distance and the litres. A key the record had in `store` and no
-// longer has is removed. For everything that writes a whole record: a
-// save, a correction, an import.
-struct RecordValues
+// An amount paid in a foreign currency and that currency: "46.80 USD".
+struct Paid
 {
-    QString date;
-    QString consumption;
-    QString pay;
-    QString payCom;
-    double distance = 0; // 0: not known
-    double litres = 0;   // 0: not known
-};
-std::vector<SettingsStore::Write> RecordWrites(const QString& user, qint64 number, const RecordValues& record,
-                                               const SettingsStore& store);
-
-// The Euro amount as a save stores it when it was typed in Euro: as typed,
-// without its grouping ("1.234,50" -> "1234,50"), "0" when nothing was typed.
-QString StoredEuroAmount(const QString& typed);
-
-// A stored counter TotEntry that can be used as one: a whole number from 0 to
-// 2^31 - 1, written under any locale.
-std::optional<qint64> StoredRecordCount(QStringView text);
-
-// The last record number of a user: the counter TotEntry when it is a whole
-// number from 0 to 2^31 - 1 (absent is 0), otherwise the highest number that a
-// key of a record (Date, Tanko, Pay, PayCom & n) carries.
-qint64 LastRecordNumber(const SettingsStore& store, const QString& user);
-
-// Total average of the status bar.
-struct TotalAverage
-{
-    double MoyTot = 0;
-    QString text; // the panel's text
+    QString typed; // "46.80", as typed in the notation it was typed in
+    double amount = 0;
+    QString currency;
+    bool operator==(const Paid&) const = default;
 };
 
-// The mean of the user's stored consumptions that are not 0. A consumption that
-// is not a number is left out; a sum beyond the range of numbers shows the
-// error text.
-TotalAverage ComputeTotalAverage(const SettingsStore& store, const QString& user);
+// One fill-up of a user, the one shape in which the log hands fill-ups out and
+// takes them in. Fill-ups saved before the distance and the litres were kept
+// have neither; hand-edited ones may miss any field or hold texts that read
+// as nothing. A consumption or an amount of 0 is what a save stores when there
+// was none.
+struct FillUp
+{
+    qint64 number = 0;          // its record number; 0 for one not stored yet
+    Stored<QDate> date;         // "05 December 2026", in the month names of the notation it was saved under
+    Stored<double> distance;    // km, "650.5"
+    Stored<double> litres;      // "40.5"
+    Stored<double> consumption; // litres per 100 km, "06.15" in the notation it was saved under
+    Stored<double> euro;        // the amount in Euro, "60,50"
+    Stored<Paid> paid;          // the amount as paid abroad, "46.80 USD"
+
+    bool operator==(const FillUp&) const = default;
+};
+
+// The texts of a fill-up's fields as a save writes them. Everything that makes
+// a new fill-up or a new value of one goes through these, so that every
+// stored text has the form the program writes and reads back under any
+// notation.
+namespace FillUpText
+{
+// The date label as shown: "dd mmmm yyyy" in the user's month names, or any
+// text the label holds.
+Stored<QDate> date(const QString& shown, const LocaleInfo& locale);
+Stored<QDate> date(QDate day, const LocaleInfo& locale);
+// "06.15" in the user's notation; "00.00" for none.
+Stored<double> consumption(double perHundred, const LocaleInfo& locale);
+// A distance or litres, "." and no grouping; absent when not above 0.
+Stored<double> measured(double value);
+// An amount typed in Euro, as typed without its grouping ("1.234,50" ->
+// "1234,50"); "0" when nothing was typed.
+Stored<double> typedEuro(const QString& typed, const LocaleInfo& locale);
+// An amount worked out in Euro, in the user's notation.
+Stored<double> euro(double amount, const LocaleInfo& locale);
+// A number of a file, its own digits with the user's decimal sign ("60.50" is
+// "60,50" under French), as it would have been typed there.
+Stored<double> fileNumber(const QString& digits, const LocaleInfo& locale);
+// The amount as typed and its currency's name.
+Stored<Paid> paid(const QString& typed, const QString& currency, const LocaleInfo& locale);
+
+// What stored texts read as, whatever notation they were written under.
+Stored<QDate> readDate(const QString& text, const LocaleInfo& locale);
+Stored<double> readNumber(const QString& text, const LocaleInfo& locale);
+Stored<Paid> readPaid(const QString& text, const LocaleInfo& locale);
+} // namespace FillUpText
+
+// A fill-up as the main window's fields give it: the date label as shown, the
+// distance, litres and consumption of the calculation (the consumption as
+// its "00.00" text or 0), and the amount as typed in the current currency,
+// which a factor turns into Euro. Nothing when the amount cannot be stored.
+std::optional<FillUp> EnteredFillUp(const QString& dateShown, double distance, double litres,
+                                    const QString& consumption, const QString& amount, const QString& currencyName,
+                                    const QString& factor, const LocaleInfo& locale);
+
+// The date of a stored date text ("05 December 2026", a weekday in front
+// allowed): month names of the user's notation first, then of English, French
+// and Dutch, so that dates saved under another notation read too.
+std::optional<QDate> ReadFillUpDate(QStringView text, const LocaleInfo& locale);

@@ -1,101 +1,95 @@
 #include "core/records/FillUpEdits.h"
 
 #include "core/frame/Conversions.h"
-#include "core/frame/StringTable.h"
 #include "core/fuel/FuelCalc.h"
-#include "core/records/FillUp.h"
-#include "core/records/FillUpRecords.h"
-
-#include <QDate>
 
 namespace
 {
-using Key = FillUpTable::Key;
-
 // A value in the user's notation, or its stored text when it reads as nothing.
-QString shownNumber(const FillUpTable& records, const FillUpTable::Record& r, int key, double value, bool zeroIsNone)
+Stored<double> shownNumber(const Stored<double>& stored, const LocaleInfo& locale, bool zeroIsNone,
+                           const char16_t* pattern = nullptr)
 {
-    if (r.isUnreadable(key))
-        return records.text(r, key).toString();
-    if (std::isnan(value) || (zeroIsNone && value == 0))
-        return QString();
-    return key == Key::Tanko ? FormatPattern(value, u"00.00") : LocaleText(value);
+    if (stored.isUnreadable())
+        return stored;
+    if (!stored.value || (zeroIsNone && *stored.value == 0))
+        return {QString(), std::nullopt};
+    return {pattern ? FormatPattern(*stored.value, pattern, locale) : LocaleText(*stored.value, locale), stored.value};
 }
 
-QString measured(double value)
+// The consumption, distance and litres a correction leaves, worked out as the
+// main window works them out; false with the caption when it cannot be saved.
+bool measure(const FillUp& typed, const Speech& speech, FillUpCheck& out, FillUp& result)
 {
-    return value > 0 ? PlainNumberText(value) : QString();
+    const LocaleInfo& locale = speech.locale;
+    const AmountProblem amount = CheckAmount(typed.euro.text, false, 1, locale);
+    if (!typed.distance.text.isEmpty() || !typed.litres.text.isEmpty()) {
+        // As the main window reads a total distance typed without a departure.
+        FuelValues values;
+        const EntryTexts texts{QString(), typed.distance.text, typed.litres.text, typed.euro.text};
+        const CaptionOutcome kms = CalcKms(values, texts, speech);
+        const CaptionOutcome ltrs = CalLtrs(values, texts, kms.failed, amount, speech);
+        out.caption = kms.failed ? speech.text(Text::Error) : ltrs.caption.value_or(Caption{}).text;
+        if (kms.failed || ltrs.failed || !ltrs.saveEnabled)
+            return false;
+        result.consumption = FillUpText::consumption(values.Conso.toNumber(locale), locale);
+        result.distance = FillUpText::measured(values.TotKms.toNumber(locale));
+        result.litres = FillUpText::measured(values.Ltrs.toNumber(locale));
+        return true;
+    }
+    double conso = -1;
+    try {
+        conso = FieldNumber(typed.consumption.text, locale).toNumber(locale);
+    } catch (const ConversionError&) {
+    }
+    result.consumption = FillUpText::consumption(std::max(conso, 0.0), locale);
+    if (conso < 0 || !result.consumption.value || amount != AmountProblem::None) {
+        out.caption = speech.text(Text::Error);
+        return false;
+    }
+    out.caption = conso == 0 ? speech.text(Text::AmountImpossible)
+                             : result.consumption.text + u' ' + speech.text(conso == 1 ? Text::Liter : Text::Liters) +
+                                   QStringLiteral(" / 100 Kms");
+    return conso > 0 || !typed.euro.text.isEmpty();
 }
 } // namespace
 
-FillUpFields FieldsOf(const FillUpTable& records, size_t position)
+FillUp Shown(const FillUp& stored, const LocaleInfo& locale)
 {
-    const FillUpTable::Record& r = records[position];
-    FillUpFields fields;
-    fields.date = r.day != FillUpTable::Record::NoDay ? FormatPattern(QDate::fromJulianDay(r.day), u"dd mmmm yyyy")
-                                                      : records.text(r, Key::Date).toString();
-    fields.distance = shownNumber(records, r, Key::Kms, r.km, false);
-    fields.litres = shownNumber(records, r, Key::Ltrs, r.l, false);
-    fields.consumption = shownNumber(records, r, Key::Tanko, r.conso, true);
-    fields.amount = shownNumber(records, r, Key::Pay, r.euro, true);
-    return fields;
+    FillUp shown = stored;
+    if (stored.date.value)
+        shown.date = FillUpText::date(*stored.date.value, locale);
+    shown.distance = shownNumber(stored.distance, locale, false);
+    shown.litres = shownNumber(stored.litres, locale, false);
+    shown.consumption = shownNumber(stored.consumption, locale, true, u"00.00");
+    shown.euro = shownNumber(stored.euro, locale, true);
+    return shown;
 }
 
-FillUpCheck CheckCorrection(const FillUpTable::Texts& stored, const FillUpFields& shown, const FillUpFields& typed)
+FillUpCheck CheckCorrection(const FillUp& stored, const FillUp& shown, const FillUp& typed, const Speech& speech)
 {
     FillUpCheck out;
-    out.texts = stored;
-    const AmountProblem amount = CheckAmount(typed.amount, false, 1);
-    QString consumption, distance, litres;
-    const bool measuredNow = !typed.distance.isEmpty() || !typed.litres.isEmpty();
-    if (measuredNow) {
-        // As the main window reads a total distance typed without a departure.
-        FuelValues values;
-        const EntryTexts texts{QString(), typed.distance, typed.litres, typed.amount};
-        const CaptionOutcome kms = CalcKms(values, texts);
-        const CaptionOutcome ltrs = CalLtrs(values, texts, kms.caption.value_or(LocalizedText(Text::NoValidDistance)), amount);
-        out.caption = kms.failed ? LocalizedText(Text::Error) : ltrs.caption.value_or(QString());
-        out.ok = !kms.failed && !ltrs.failed && ltrs.saveEnabled;
-        if (!out.ok)
-            return out;
-        consumption = FormatPattern(values.Conso, u"00.00");
-        distance = measured(values.TotKms.toNumber());
-        litres = measured(values.Ltrs.toNumber());
-    } else {
-        double conso = 0;
-        try {
-            conso = FieldNumber(typed.consumption).toNumber();
-        } catch (const VbError&) {
-            conso = -1;
-        }
-        consumption = conso >= 0 ? FormatPattern(conso, u"00.00") : QString();
-        if (conso < 0 || !tryLocaleNumber(consumption) || amount != AmountProblem::None) {
-            out.caption = LocalizedText(Text::Error);
-            return out;
-        }
-        out.caption = conso == 0
-                          ? LocalizedText(Text::AmountImpossible)
-                          : consumption + u' ' + LocalizedText(conso == 1 ? Text::Liter : Text::Liters) + QStringLiteral(" / 100 Kms");
-        out.ok = conso > 0 || !typed.amount.isEmpty();
-        if (!out.ok)
-            return out;
-    }
-    const auto keep = [&](Key key, bool same, const QString& text) {
-        if (!same)
-            out.texts[key] = text.isEmpty() ? QString() : text;
-    };
-    keep(Key::Date, typed.date == shown.date, typed.date);
-    keep(Key::Kms, typed.distance == shown.distance, distance);
-    keep(Key::Ltrs, typed.litres == shown.litres, litres);
+    out.fillUp = stored;
+    FillUp measured;
+    out.ok = measure(typed, speech, out, measured);
+    if (!out.ok)
+        return out;
+    FillUp& f = out.fillUp;
+    const bool sameDistance = typed.distance.text == shown.distance.text;
+    const bool sameLitres = typed.litres.text == shown.litres.text;
+    if (typed.date.text != shown.date.text)
+        f.date = FillUpText::date(typed.date.text, speech.locale);
+    if (!sameDistance)
+        f.distance = measured.distance;
+    if (!sameLitres)
+        f.litres = measured.litres;
     // Worked out from the distance and the litres, the consumption field only shows it.
-    keep(Key::Tanko,
-         typed.distance == shown.distance && typed.litres == shown.litres &&
-             (measuredNow || typed.consumption == shown.consumption),
-         consumption);
-    if (typed.amount != shown.amount) {
-        out.texts[Key::Pay] = StoredEuroAmount(typed.amount);
+    const bool fromMeasures = !typed.distance.text.isEmpty() || !typed.litres.text.isEmpty();
+    if (!sameDistance || !sameLitres || (!fromMeasures && typed.consumption.text != shown.consumption.text))
+        f.consumption = measured.consumption;
+    if (typed.euro.text != shown.euro.text) {
+        f.euro = FillUpText::typedEuro(typed.euro.text, speech.locale);
         // The amount as paid abroad no longer matches it.
-        out.texts[Key::PayCom] = QString();
+        f.paid = {};
     }
     return out;
 }

@@ -1,7 +1,6 @@
 #include "core/records/FillUpLog.h"
 
 #include "core/frame/Conversions.h"
-#include "core/frame/StringTable.h"
 
 #include <QDate>
 
@@ -10,16 +9,10 @@
 
 namespace
 {
-using Record = FillUpTable::Record;
+using F = FillUpList;
 
-// Column -> the key whose text it shows.
-constexpr int kKeyOf[] = {-1,
-                          FillUpTable::Date,
-                          FillUpTable::Kms,
-                          FillUpTable::Ltrs,
-                          FillUpTable::Tanko,
-                          FillUpTable::Pay,
-                          FillUpTable::PayCom};
+// Column -> the field whose text it shows.
+constexpr int kFieldOf[] = {-1, F::Date, F::Distance, F::Litres, F::Consumption, F::Euro, F::Paid};
 
 // A consumption or an amount of 0 is what a save stores when there was none.
 bool known(double value)
@@ -27,57 +20,58 @@ bool known(double value)
     return !std::isnan(value) && value != 0;
 }
 
-QString figure(std::optional<double> value, const char16_t* pattern)
+QString figure(std::optional<double> value, const char16_t* pattern, const Speech& speech)
 {
     if (!value)
         return QStringLiteral("–");
     if (!std::isfinite(*value))
-        return LocalizedText(Text::Error);
-    return pattern ? FormatPattern(*value, pattern) : LocaleText(std::round(*value * 100) / 100);
+        return speech.text(Text::Error);
+    return pattern ? FormatPattern(*value, pattern, speech.locale)
+                   : LocaleText(std::round(*value * 100) / 100, speech.locale);
 }
 
 // What a row is ordered by in a column; NaN is blank and goes last either way.
-double sortKey(const Record& record, int column, size_t position)
+double sortKey(const FillUpList& list, size_t position, int column)
 {
     switch (column) {
     case FillUpLog::Date:
-        return record.day == Record::NoDay ? NAN : double(record.day);
     case FillUpLog::Distance:
-        return record.km;
     case FillUpLog::Litres:
-        return record.l;
+        return list.value(position, F::Field(kFieldOf[column]));
     case FillUpLog::Consumption:
-        return known(record.conso) ? record.conso : NAN;
-    case FillUpLog::Amount:
-        return known(record.euro) ? record.euro : NAN;
+    case FillUpLog::Amount: {
+        const double value = list.value(position, F::Field(kFieldOf[column]));
+        return known(value) ? value : NAN;
+    }
     default:
         return double(position);
     }
 }
 } // namespace
 
-FillUpTotals SumFillUps(const FillUpTable& records)
+FillUpTotals SumFillUps(const FillUpList& records)
 {
     FillUpTotals totals;
     totals.fillUps = qint64(records.size());
     double drivenWithConso = 0, weightedSum = 0, drivenWithAmount = 0, paidWhileDriven = 0;
     for (size_t i = 0; i < records.size(); ++i) {
-        const Record& r = records[i];
-        const bool driven = r.km > 0;
+        const double km = records.value(i, F::Distance), litres = records.value(i, F::Litres);
+        const double conso = records.value(i, F::Consumption), euro = records.value(i, F::Euro);
+        const bool driven = km > 0;
         if (driven)
-            totals.km += r.km;
-        if (r.l > 0)
-            totals.litres += r.l;
-        if (!std::isnan(r.euro))
-            totals.euro += r.euro;
-        if (driven && known(r.conso)) {
-            const double weight = r.km;
+            totals.km += km;
+        if (litres > 0)
+            totals.litres += litres;
+        if (!std::isnan(euro))
+            totals.euro += euro;
+        if (driven && known(conso)) {
+            const double weight = km;
             drivenWithConso += weight;
-            weightedSum += r.conso * weight;
+            weightedSum += conso * weight;
         }
-        if (driven && known(r.euro)) {
-            drivenWithAmount += r.km;
-            paidWhileDriven += r.euro;
+        if (driven && known(euro)) {
+            drivenWithAmount += km;
+            paidWhileDriven += euro;
         }
     }
     if (drivenWithConso > 0)
@@ -87,27 +81,31 @@ FillUpTotals SumFillUps(const FillUpTable& records)
     return totals;
 }
 
-QString TotalsText(const FillUpTotals& totals)
+QString TotalsText(const FillUpTotals& totals, const Speech& speech)
 {
     const auto some = [](double sum) { return sum > 0 ? std::optional(sum) : std::nullopt; };
-    return LocalizedText(Text::LogTotals).arg(QString::number(totals.fillUps), figure(some(std::round(totals.km)), nullptr),
-                                  figure(some(totals.litres), nullptr), figure(totals.euro, nullptr),
-                                  figure(totals.euroPer100, u"00.00"), figure(totals.weighted, u"00.00"));
+    return speech.text(Text::LogTotals)
+        .arg(QString::number(totals.fillUps), figure(some(std::round(totals.km)), nullptr, speech),
+             figure(some(totals.litres), nullptr, speech), figure(totals.euro, nullptr, speech),
+             figure(totals.euroPer100, u"00.00", speech), figure(totals.weighted, u"00.00", speech));
 }
 
-FillUpLog::FillUpLog(QObject* parent) : QAbstractTableModel(parent) {}
+FillUpLog::FillUpLog(FillUps& fillUps, const Speech& speech, QObject* parent)
+    : QAbstractTableModel(parent), m_fillUps(fillUps), m_speech(speech)
+{
+}
 
-bool FillUpLog::read(const SettingsStore& store, const QString& user)
+void FillUpLog::read(const QString& user)
 {
     beginResetModel();
-    const bool read = m_table.read(store, user);
-    m_rows.resize(m_table.size());
+    m_user = user;
+    m_list = m_fillUps.list(user);
+    m_rows.resize(m_list->size());
     std::iota(m_rows.begin(), m_rows.end(), 0);
     if (m_column >= 0)
         order();
-    m_totals = SumFillUps(m_table);
+    m_totals = SumFillUps(*m_list);
     endResetModel();
-    return read;
 }
 
 int FillUpLog::row(size_t position) const
@@ -126,27 +124,29 @@ int FillUpLog::columnCount(const QModelIndex& parent) const
     return parent.isValid() ? 0 : ColumnCount;
 }
 
-QString FillUpLog::display(const Record& record, int column) const
+QString FillUpLog::display(size_t p, int column) const
 {
-    const int key = kKeyOf[column];
-    if (key >= 0 && record.isUnreadable(key))
-        return m_table.text(record, key).toString();
+    const FillUpList& list = *m_list;
+    const int field = kFieldOf[column];
+    if (field >= 0 && list.isUnreadable(p, F::Field(field)))
+        return list.text(p, F::Field(field)).toString();
+    const double value = field >= 0 ? list.value(p, F::Field(field)) : NAN;
+    const LocaleInfo& locale = m_speech.locale;
     switch (column) {
     case Number:
-        return QString::number(record.number);
+        return QString::number(list.number(p));
     case Date:
-        return record.day == Record::NoDay ? QString()
-                                           : FormatPattern(QDate::fromJulianDay(record.day), u"dd mmmm yyyy");
+        return std::isnan(value) ? QString()
+                                 : FormatPattern(QDate::fromJulianDay(qint64(value)), u"dd mmmm yyyy", locale);
     case Distance:
-        return std::isnan(record.km) ? QString() : LocaleText(record.km);
     case Litres:
-        return std::isnan(record.l) ? QString() : LocaleText(record.l);
+        return std::isnan(value) ? QString() : LocaleText(value, locale);
     case Consumption:
-        return known(record.conso) ? FormatPattern(record.conso, u"00.00") : QString();
+        return known(value) ? FormatPattern(value, u"00.00", locale) : QString();
     case Amount:
-        return known(record.euro) ? LocaleText(record.euro) : QString();
+        return known(value) ? LocaleText(value, locale) : QString();
     default:
-        return m_table.text(record, FillUpTable::PayCom).toString();
+        return list.text(p, F::Paid).toString();
     }
 }
 
@@ -154,18 +154,18 @@ QVariant FillUpLog::data(const QModelIndex& index, int role) const
 {
     if (!index.isValid() || index.row() >= rowCount())
         return {};
-    const Record& record = m_table[position(index.row())];
-    const int key = kKeyOf[index.column()];
-    const bool unreadable = key >= 0 && record.isUnreadable(key);
+    const size_t p = position(index.row());
+    const int field = kFieldOf[index.column()];
+    const bool unreadable = field >= 0 && m_list->isUnreadable(p, F::Field(field));
     switch (role) {
     case Qt::DisplayRole:
-        return display(record, index.column());
+        return display(p, index.column());
     case Qt::TextAlignmentRole:
         return index.column() == Date || index.column() == Paid ? int(Qt::AlignLeft | Qt::AlignVCenter)
                                                                 : int(Qt::AlignRight | Qt::AlignVCenter);
     case Qt::ToolTipRole:
     case Qt::AccessibleDescriptionRole:
-        return unreadable ? QVariant(LocalizedText(Text::Error)) : QVariant();
+        return unreadable ? QVariant(m_speech.text(Text::Error)) : QVariant();
     case UnreadableRole:
         return unreadable;
     default:
@@ -179,7 +179,7 @@ QVariant FillUpLog::headerData(int section, Qt::Orientation orientation, int rol
         return QAbstractTableModel::headerData(section, orientation, role);
     static constexpr Text::Id titles[] = {Text::NumberColumn,       Text::DateColumn,   Text::KmColumn,  Text::Liters,
                                           Text::AverageConsumption, Text::AmountColumn, Text::PaidAmount};
-    return LocalizedText(titles[section]);
+    return m_speech.text(titles[section]);
 }
 
 void FillUpLog::sort(int column, Qt::SortOrder order)
@@ -215,8 +215,8 @@ void FillUpLog::order()
     const bool ascending = m_order == Qt::AscendingOrder;
     if (m_column == Paid) {
         std::sort(m_rows.begin(), m_rows.end(), [&](qint32 a, qint32 b) {
-            const QStringView x = m_table.text(m_table[size_t(a)], FillUpTable::PayCom);
-            const QStringView y = m_table.text(m_table[size_t(b)], FillUpTable::PayCom);
+            const QStringView x = m_list->text(size_t(a), F::Paid);
+            const QStringView y = m_list->text(size_t(b), F::Paid);
             if (x.isEmpty() != y.isEmpty())
                 return y.isEmpty();
             const int c = x.compare(y, Qt::CaseInsensitive);
@@ -224,9 +224,9 @@ void FillUpLog::order()
         });
         return;
     }
-    std::vector<double> keys(m_table.size());
+    std::vector<double> keys(m_list->size());
     for (size_t p = 0; p < keys.size(); ++p)
-        keys[p] = sortKey(m_table[p], m_column, p);
+        keys[p] = sortKey(*m_list, p, m_column);
     std::sort(m_rows.begin(), m_rows.end(), [&](qint32 a, qint32 b) {
         const double x = keys[size_t(a)], y = keys[size_t(b)];
         if (std::isnan(x) != std::isnan(y))
@@ -237,10 +237,10 @@ void FillUpLog::order()
     });
 }
 
-FillUpTable::Outcome FillUpLog::replace(SettingsStore& store, size_t position, const FillUpTable::Texts& texts)
+FillUps::Outcome FillUpLog::replace(size_t position, const FillUp& fillUp)
 {
-    const FillUpTable::Outcome outcome = m_table.replace(store, position, texts);
-    if (outcome == FillUpTable::Outcome::Done) {
+    const FillUps::Outcome outcome = m_fillUps.replace(m_user, *m_list, position, fillUp);
+    if (outcome == FillUps::Outcome::Done) {
         const int r = row(position);
         emit dataChanged(index(r, 0), index(r, ColumnCount - 1));
         edited();
@@ -248,12 +248,12 @@ FillUpTable::Outcome FillUpLog::replace(SettingsStore& store, size_t position, c
     return outcome;
 }
 
-FillUpTable::Outcome FillUpLog::remove(SettingsStore& store, size_t position)
+FillUps::Outcome FillUpLog::remove(size_t position)
 {
-    const FillUpTable::Outcome outcome = m_table.remove(store, position);
-    if (outcome != FillUpTable::Outcome::Done)
-        return outcome;
     const int r = row(position);
+    const FillUps::Outcome outcome = m_fillUps.remove(m_user, *m_list, position);
+    if (outcome != FillUps::Outcome::Done)
+        return outcome;
     beginRemoveRows({}, r, r);
     m_rows.erase(m_rows.begin() + r);
     for (qint32& p : m_rows)
@@ -263,10 +263,10 @@ FillUpTable::Outcome FillUpLog::remove(SettingsStore& store, size_t position)
     return outcome;
 }
 
-FillUpTable::Outcome FillUpLog::insert(SettingsStore& store, size_t position, const FillUpTable::Texts& texts)
+FillUps::Outcome FillUpLog::insert(size_t position, const FillUp& fillUp)
 {
-    const FillUpTable::Outcome outcome = m_table.insert(store, position, texts);
-    if (outcome != FillUpTable::Outcome::Done)
+    const FillUps::Outcome outcome = m_fillUps.insert(m_user, *m_list, position, fillUp);
+    if (outcome != FillUps::Outcome::Done)
         return outcome;
     for (qint32& p : m_rows)
         p += p >= qint32(position) ? 1 : 0;
@@ -281,7 +281,7 @@ FillUpTable::Outcome FillUpLog::insert(SettingsStore& store, size_t position, co
 // belong elsewhere in the order shown.
 void FillUpLog::edited()
 {
-    m_totals = SumFillUps(m_table);
+    m_totals = SumFillUps(*m_list);
     if (rowCount() > 0)
         emit dataChanged(index(0, Number), index(rowCount() - 1, Number));
     resort();

@@ -1,6 +1,7 @@
 #pragma once
 
-#include "core/records/FillUpTable.h"
+#include "core/frame/Speech.h"
+#include "core/records/FillUps.h"
 
 #include <QAbstractTableModel>
 
@@ -20,9 +21,9 @@ struct FillUpTotals
     std::optional<double> weighted;   // consumptions weighted by their distance
 };
 
-FillUpTotals SumFillUps(const FillUpTable& records);
+FillUpTotals SumFillUps(const FillUpList& records);
 // "12 fill-ups · 7800 km · ...": a figure that cannot be known is "–".
-QString TotalsText(const FillUpTotals& totals);
+QString TotalsText(const FillUpTotals& totals, const Speech& speech);
 
 // One row per fill-up, in stored order until sorted by a column. A value that
 // is absent is blank; one that reads as nothing is shown as stored and
@@ -45,20 +46,22 @@ public:
     };
     static constexpr int UnreadableRole = Qt::UserRole + 1;
 
-    explicit FillUpLog(QObject* parent = nullptr);
+    FillUpLog(FillUps& fillUps, const Speech& speech, QObject* parent = nullptr);
 
-    // Reads the user's records anew; the rows keep the sort chosen.
-    bool read(const SettingsStore& store, const QString& user);
-    const FillUpTable& table() const { return m_table; }
+    // Shows the user's fill-ups as the log holds them now; the rows keep the sort chosen.
+    void read(const QString& user);
+    const FillUpList& list() const { return *m_list; }
+    // Another program changed the fill-ups since they were read.
+    bool isStale() const { return !m_fillUps.isCurrent(m_user, *m_list); }
     const FillUpTotals& totals() const { return m_totals; }
 
     // The stored position of the fill-up a row shows, and back.
     size_t position(int row) const { return size_t(m_rows[size_t(row)]); }
     int row(size_t position) const;
 
-    FillUpTable::Outcome replace(SettingsStore& store, size_t position, const FillUpTable::Texts& texts);
-    FillUpTable::Outcome remove(SettingsStore& store, size_t position);
-    FillUpTable::Outcome insert(SettingsStore& store, size_t position, const FillUpTable::Texts& texts);
+    FillUps::Outcome replace(size_t position, const FillUp& fillUp);
+    FillUps::Outcome remove(size_t position);
+    FillUps::Outcome insert(size_t position, const FillUp& fillUp);
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -67,12 +70,15 @@ public:
     void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
 
 private:
-    QString display(const FillUpTable::Record& record, int column) const;
+    QString display(size_t position, int column) const;
     void order();
     void resort();
     void edited();
 
-    FillUpTable m_table;
+    FillUps& m_fillUps;
+    const Speech& m_speech;
+    QString m_user;
+    std::shared_ptr<const FillUpList> m_list = std::make_shared<FillUpList>();
     FillUpTotals m_totals;
     std::vector<qint32> m_rows; // stored position of each row
     int m_column = -1;          // none: stored order

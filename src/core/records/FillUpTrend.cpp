@@ -12,7 +12,7 @@ double fifteenth(int year, int month)
 }
 } // namespace
 
-FillUpTrend BuildTrend(const FillUpTable& records, size_t maxPoints)
+FillUpTrend BuildTrend(const FillUpList& records, size_t maxPoints)
 {
     struct Dated
     {
@@ -22,11 +22,11 @@ FillUpTrend BuildTrend(const FillUpTable& records, size_t maxPoints)
     };
     std::vector<Dated> dated;
     dated.reserve(records.size());
-    for (size_t i = 0; i < records.size(); ++i) {
-        const FillUpTable::Record& r = records[i];
-        if (r.day != FillUpTable::Record::NoDay)
-            dated.push_back({r.day, std::isnan(r.conso) ? 0 : r.conso, std::isnan(r.euro) ? 0 : r.euro});
-    }
+    const auto orZero = [](double value) { return std::isnan(value) ? 0 : value; };
+    for (size_t i = 0; i < records.size(); ++i)
+        if (const double day = records.value(i, FillUpList::Date); !std::isnan(day))
+            dated.push_back({qint64(day), orZero(records.value(i, FillUpList::Consumption)),
+                             orZero(records.value(i, FillUpList::Euro))});
     std::stable_sort(dated.begin(), dated.end(), [](const Dated& a, const Dated& b) { return a.day < b.day; });
 
     FillUpTrend trend;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/records/FillUpTable.h"
+#include "core/records/FillUpList.h"
 
 #include <vector>
 
@@ -22,7 +22,7 @@ struct FillUpTrend
     std::vector<TrendPoint> monthAmount;  // Euro spent in the month, on its 15th
 };
 
-FillUpTrend BuildTrend(const FillUpTable& records, size_t maxPoints);
+FillUpTrend BuildTrend(const FillUpList& records, size_t maxPoints);
 
 // At most maxPoints (at least 2) of the points, which are in order of day:
 // the lowest and the highest of each stretch, so that no peak is lost when a

@@ -1,6 +1,6 @@
 #include "core/records/Report.h"
 
-#include "core/records/FillUpTable.h"
+#include "core/records/FillUpList.h"
 
 #include "core/frame/Conversions.h"
 #include "core/frame/Memory.h"
@@ -18,9 +18,9 @@ const QString kTotal = QStringLiteral(" - Tot: ");
 const QString kEuro = QStringLiteral(" €");
 
 // A value never written reads as the default the original passes: 0 or "".
-QStringView text(const FillUpTable& records, const FillUpTable::Record& record, int key, QStringView fallback)
+QStringView text(const FillUpList& records, size_t position, FillUpList::Field field, QStringView fallback)
 {
-    const QStringView value = records.text(record, key);
+    const QStringView value = records.text(position, field);
     return value.isNull() ? fallback : value;
 }
 
@@ -47,17 +47,19 @@ bool averageShown(double average)
 }
 
 // A sum beyond the range of numbers shows the error text, never "1.#INF".
-QString averageFigure(double average)
+QString averageFigure(double average, const Speech& speech)
 {
-    return std::isfinite(average) ? FormatPattern(Mixed(LocaleText(average)), u"00.000") : LocalizedText(Text::Error);
+    return std::isfinite(average)
+               ? FormatPattern(NumberOrText(LocaleText(average, speech.locale)), u"00.000", speech.locale)
+               : speech.text(Text::Error);
 }
 
 // The amount as LocaleText writes it. Most stored amounts are in that form
 // already (digits, the user's separator, no trailing zero), and are copied:
 // writing 100,000 numbers anew is half the report's time.
-void appendAmount(QString& out, QStringView stored, double amount)
+void appendAmount(QString& out, QStringView stored, double amount, const LocaleInfo& locale)
 {
-    const QChar separator = userLocale().decimalSeparator;
+    const QChar separator = locale.decimalSeparator;
     const qsizetype point = stored.indexOf(separator);
     const QStringView whole = point < 0 ? stored : stored.first(point);
     const QStringView fraction = point < 0 ? QStringView() : stored.sliced(point + 1);
@@ -71,17 +73,17 @@ void appendAmount(QString& out, QStringView stored, double amount)
     if (written)
         out += stored;
     else
-        out += LocaleText(amount);
+        out += LocaleText(amount, locale);
 }
 
-QString euros(double amount)
+QString euros(double amount, const Speech& speech)
 {
-    return std::isfinite(amount) ? LocaleText(amount) : LocalizedText(Text::Error);
+    return std::isfinite(amount) ? LocaleText(amount, speech.locale) : speech.text(Text::Error);
 }
 
-QString averageUnit(double average)
+QString averageUnit(double average, const Speech& speech)
 {
-    return LocalizedText(average == 1 ? Text::Liter : Text::Liters);
+    return speech.text(average == 1 ? Text::Liter : Text::Liters);
 }
 
 QString versionText()
@@ -90,29 +92,28 @@ QString versionText()
 }
 
 // Appends the body to out; body gets what the final line and the header need.
-void appendBody(QString& out, const FillUpTable& records, ReportBody& body)
+void appendBody(QString& out, const FillUpList& records, ReportBody& body, const Speech& speech)
 {
     if (records.empty())
         return;
     body.noRecords = false;
 
-    const QString liters = LocalizedText(Text::Liters);
-    const QString monthLabel = LocalizedText(Text::MonthlyAverage);
-    using Key = FillUpTable::Key;
+    const QString liters = speech.text(Text::Liters);
+    const QString monthLabel = speech.text(Text::MonthlyAverage);
+    using F = FillUpList;
 
     int count = 0;
     int monthCount = 0;
     double sum = 0;
     double monthSum = 0;
     double monthAmount = 0;
-    QStringView date = text(records, records[0], Key::Date, u"0");
+    QStringView date = text(records, 0, F::Date, u"0");
     for (size_t k = 0; k < records.size(); ++k) {
-        const FillUpTable::Record& record = records[k];
         const bool last = k + 1 == records.size();
-        const QStringView tanko = text(records, record, Key::Tanko, u"0");
-        const QStringView payCom = text(records, record, Key::PayCom, u"");
-        const double conso = orZero(record.conso);
-        const double amount = orZero(record.euro);
+        const QStringView tanko = text(records, k, F::Consumption, u"0");
+        const QStringView payCom = text(records, k, F::Paid, u"");
+        const double conso = orZero(records.value(k, F::Consumption));
+        const double amount = orZero(records.value(k, F::Euro));
 
         out += u' ';
         out += date;
@@ -127,7 +128,7 @@ void appendBody(QString& out, const FillUpTable& records, ReportBody& body)
         }
         if (amount != 0) {
             out += kTotal;
-            appendAmount(out, records.text(record, Key::Pay), amount);
+            appendAmount(out, records.text(k, F::Euro), amount, speech.locale);
             out += kEuro;
         }
         if (!payCom.isEmpty()) {
@@ -141,7 +142,7 @@ void appendBody(QString& out, const FillUpTable& records, ReportBody& body)
         monthSum += conso;
         monthAmount += amount;
 
-        const QStringView next = last ? QStringView() : text(records, records[k + 1], Key::Date, u"0");
+        const QStringView next = last ? QStringView() : text(records, k + 1, F::Date, u"0");
         if (!last && monthKey(date) == monthKey(next)) {
             date = next;
             continue;
@@ -152,14 +153,14 @@ void appendBody(QString& out, const FillUpTable& records, ReportBody& body)
             out += QStringLiteral("- ");
             out += monthLabel;
             out += QStringLiteral(": ");
-            out += averageFigure(monthAverage);
+            out += averageFigure(monthAverage, speech);
             out += u' ';
-            out += averageUnit(monthAverage);
+            out += averageUnit(monthAverage, speech);
             out += kPerHundred;
         }
         if (monthAmount != 0) {
             out += kTotal;
-            out += euros(monthAmount);
+            out += euros(monthAmount, speech);
             out += kEuro;
         }
         // The last month is closed only by its amount; the overall line
@@ -180,10 +181,10 @@ void appendBody(QString& out, const FillUpTable& records, ReportBody& body)
         out += kCrLf;
     if (averageShown(body.TotalAverage)) {
         body.finalLine = true;
-        body.averageText = averageFigure(body.TotalAverage);
-        body.unitText = averageUnit(body.TotalAverage);
+        body.averageText = averageFigure(body.TotalAverage, speech);
+        body.unitText = averageUnit(body.TotalAverage, speech);
         out += QStringLiteral("- ");
-        out += LocalizedText(Text::TotalAverage);
+        out += speech.text(Text::TotalAverage);
         out += QStringLiteral(": ");
         out += body.averageText;
         out += u' ';
@@ -192,26 +193,26 @@ void appendBody(QString& out, const FillUpTable& records, ReportBody& body)
     }
     if (body.totalAmount != 0) {
         out += kTotal;
-        out += euros(body.totalAmount);
+        out += euros(body.totalAmount, speech);
         out += kEuro;
     }
 }
 
-void appendHeader(QString& text, const QString& user)
+void appendHeader(QString& text, const QString& user, const Speech& speech)
 {
     text += QStringLiteral(" Tankometer: ") + versionText() + u'\n';
-    text += u' ' + LocalizedText(Text::ReportAuthor) + QStringLiteral(": Remo Vastelli\n\n");
-    text += u' ' + LocalizedText(Text::ReportUser) + QStringLiteral(": ") + user + QStringLiteral("\n\n");
+    text += u' ' + speech.text(Text::ReportAuthor) + QStringLiteral(": Remo Vastelli\n\n");
+    text += u' ' + speech.text(Text::ReportUser) + QStringLiteral(": ") + user + QStringLiteral("\n\n");
 }
 
 // The header's runs, and the final line's found from the end of the text.
-void placeRuns(Report& report, const ReportBody& body, const QString& user)
+void placeRuns(Report& report, const ReportBody& body, const QString& user, const Speech& speech)
 {
     const qsizetype lp = QStringLiteral("Tankometer").size();
     const qsizetype lv = versionText().size();
-    const qsizetype lal = LocalizedText(Text::ReportAuthor).size();
+    const qsizetype lal = speech.text(Text::ReportAuthor).size();
     const qsizetype la = QStringLiteral("Remo Vastelli").size();
-    const qsizetype lul = LocalizedText(Text::ReportUser).size();
+    const qsizetype lul = speech.text(Text::ReportUser).size();
     const qsizetype lu = user.size();
     report.runs = {
         {1, lp, ReportRun::Bold},
@@ -227,8 +228,8 @@ void placeRuns(Report& report, const ReportBody& body, const QString& user)
     // The 2 is the closing CR LF.
     const qsizetype l = report.text.size();
     const QString figureToEnd = body.averageText + u' ' + body.unitText + kPerHundred;
-    const qsizetype lt = 2 + LocalizedText(Text::TotalAverage).size() + 2 + figureToEnd.size();
-    const QString amount = body.totalAmount != 0 ? euros(body.totalAmount) : QString();
+    const qsizetype lt = 2 + speech.text(Text::TotalAverage).size() + 2 + figureToEnd.size();
+    const QString amount = body.totalAmount != 0 ? euros(body.totalAmount, speech) : QString();
     const qsizetype lpart = body.totalAmount != 0 ? kTotal.size() + amount.size() + kEuro.size() : 0;
     report.runs.push_back({l - lt - lpart - 2, lt + lpart, ReportRun::Bold});
     report.runs.push_back({l - figureToEnd.size() - lpart - 2, body.averageText.size(), ReportRun::Teal});
@@ -236,66 +237,62 @@ void placeRuns(Report& report, const ReportBody& body, const QString& user)
         report.runs.push_back({l - amount.size() - kEuro.size() - 2, amount.size(), ReportRun::Teal});
 }
 
-void appendEnd(QString& text, const ReportBody& body)
+void appendEnd(QString& text, const ReportBody& body, const Speech& speech)
 {
     if (body.noRecords)
-        text += u' ' + LocalizedText(Text::NoSavedData);
+        text += u' ' + speech.text(Text::NoSavedData);
     else
         text += kCrLf;
 }
 } // namespace
 
-ReportBody BuildReportBody(const FillUpTable& records)
+ReportBody BuildReportBody(const FillUpList& records, const Speech& speech)
 {
     ReportBody body;
     body.text.reserve(qsizetype(records.size()) * 72);
-    appendBody(body.text, records, body);
+    appendBody(body.text, records, body, speech);
     return body;
 }
 
-ReportBody BuildReportBody(const SettingsStore* store, const QString& user)
-{
-    FillUpTable records;
-    if (store)
-        records.read(*store, user);
-    return BuildReportBody(records);
-}
-
-Report ComposeReport(const ReportBody& body, const QString& user)
+Report ComposeReport(const ReportBody& body, const QString& user, const Speech& speech)
 {
     Report report;
     report.text.reserve(body.text.size() + 128);
-    appendHeader(report.text, user);
+    appendHeader(report.text, user, speech);
     report.text += body.text;
-    appendEnd(report.text, body);
-    placeRuns(report, body, user);
+    appendEnd(report.text, body, speech);
+    placeRuns(report, body, user, speech);
     return report;
 }
 
 // The body is written straight after the header: at 100,000 fill-ups a copy
 // of it is 13 MB.
-Report BuildReport(const FillUpTable& records, double* totalAverage)
+Report BuildReport(const FillUpList& records, const QString& user, const Speech& speech, double* totalAverage)
 {
     Report report;
     ReportBody body;
     report.text.reserve(qsizetype(records.size()) * 72 + 256);
     PreferLargePages(report.text.constData(), size_t(report.text.capacity()) * sizeof(QChar));
-    appendHeader(report.text, records.user());
-    appendBody(report.text, records, body);
-    appendEnd(report.text, body);
-    placeRuns(report, body, records.user());
+    appendHeader(report.text, user, speech);
+    appendBody(report.text, records, body, speech);
+    appendEnd(report.text, body, speech);
+    placeRuns(report, body, user, speech);
     if (totalAverage)
         *totalAverage = body.TotalAverage;
     return report;
 }
 
-Report BuildReport(const SettingsStore* store, const QString& user)
+QString TotalAverageText(const FillUps::Average& average, const Speech& speech)
 {
-    if (!store)
-        return ComposeReport(ReportBody(), user);
-    FillUpTable records;
-    records.read(*store, user);
-    return BuildReport(records);
+    if (average.outOfRange)
+        return speech.text(Text::Error);
+    const double avg = average.value;
+    if (avg == 0)
+        return speech.text(Text::NoSavedData);
+    if (avg >= 1)
+        return FormatPattern(avg, u"00.00", speech.locale) + u' ' + speech.text(avg == 1 ? Text::Liter : Text::Liters) +
+               QStringLiteral(" / 100 Kms");
+    return LocaleText(avg, speech.locale);
 }
 
 LineBreakMap::LineBreakMap(QString& text)

@@ -1,13 +1,12 @@
 #pragma once
 
-#include "core/frame/SettingsStore.h"
+#include "core/frame/Speech.h"
+#include "core/records/FillUps.h"
 
 #include <QString>
 #include <QStringView>
 
 #include <vector>
-
-class FillUpTable;
 
 // The averages report of one user, built from the stored fill-ups without any
 // widget: the text exactly as the window shows it and the runs of characters
@@ -26,11 +25,10 @@ struct ReportBody
     QString unitText;        // that line's unit, Liters or Liter
 };
 
-// Built from the records present (none when the store is null), skipping
-// missing ones. A consumption or amount that is not a number counts as 0; a
-// sum beyond the range of numbers shows the error text.
-ReportBody BuildReportBody(const FillUpTable& records);
-ReportBody BuildReportBody(const SettingsStore* store, const QString& user);
+// Built from the records present, skipping missing ones. A consumption or
+// amount that is not a number counts as 0; a sum beyond the range of numbers
+// shows the error text.
+ReportBody BuildReportBody(const FillUpList& records, const Speech& speech);
 
 struct ReportRun
 {
@@ -53,12 +51,16 @@ struct Report
 
 // Puts the header (product, version, author, user) in front of the body, or
 // the no-data line when there is no record, and places the styled runs.
-Report ComposeReport(const ReportBody& body, const QString& user);
+Report ComposeReport(const ReportBody& body, const QString& user, const Speech& speech);
 
-// The whole report of the records' user as the window shows it, and its
+// The whole report of the user's records as the window shows it, and its
 // overall average.
-Report BuildReport(const FillUpTable& records, double* totalAverage = nullptr);
-Report BuildReport(const SettingsStore* store, const QString& user);
+Report BuildReport(const FillUpList& records, const QString& user, const Speech& speech,
+                   double* totalAverage = nullptr);
+
+// The total average of the status bar: "06.03 Liters / 100 Kms", the
+// unformatted figure below 1, "No saved data" without one.
+QString TotalAverageText(const FillUps::Average& average, const Speech& speech);
 
 // A text box keeps one character per line break where the report has CR LF.
 // This turns the text into that form, in place, and moves offsets of the

@@ -1,14 +1,14 @@
 #include "gui/accessories/Form4.h"
 
-#include "core/frame/StringTable.h"
+#include "gui/WindowContext.h"
 #include "gui/accessories/Pictures.h"
-#include "gui/base/Accessibility.h"
 #include "gui/base/Appearance.h"
 #include "ui_Form4.h"
 
 #include <QShowEvent>
 
-Form4::Form4(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui::Form4>())
+Form4::Form4(WindowContext& context, QWidget* parent)
+    : QDialog(parent), m_ctx(context), ui(std::make_unique<Ui::Form4>()), m_names(context.announcer(), context.speech())
 {
     ui->setupUi(this);
     setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
@@ -23,7 +23,7 @@ Form4::Form4(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui::Form4>(
          {static_cast<QWidget*>(ui->Shape1), static_cast<QWidget*>(ui->Label1_0), static_cast<QWidget*>(ui->Label1_1)})
         overlay->setAttribute(Qt::WA_TransparentForMouseEvents);
     // The card is read as the names written on it; Enter, Space or Escape close it.
-    Accessibility::nameAfter(ui->Image1, {Label1[0], Label1[1]});
+    m_names.nameAfter(ui->Image1, {Label1[0], Label1[1]});
     ui->Image1->setFocus();
 }
 
@@ -38,7 +38,7 @@ void Form4::showEvent(QShowEvent* event)
 
 void Form4::Form_Activate()
 {
-    ui->Image1->setToolTip(LocalizedText(Text::ClickToClose));
+    ui->Image1->setToolTip(m_ctx.text(Text::ClickToClose));
 }
 
 void Form4::Image1_Click()

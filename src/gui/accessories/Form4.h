@@ -1,11 +1,14 @@
 #pragma once
 
+#include "gui/base/Accessibility.h"
+
 #include <QDialog>
 
 #include <array>
 #include <memory>
 
 class QLabel;
+class WindowContext;
 
 namespace Ui
 {
@@ -19,18 +22,18 @@ class Form4 : public QDialog
     Q_OBJECT
 
 public:
-    explicit Form4(QWidget* parent = nullptr);
+    explicit Form4(WindowContext& context, QWidget* parent = nullptr);
     ~Form4() override;
-
-    void Form_Activate();
-
-    std::array<QLabel*, 2> Label1{};
 
 protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    void Form_Activate();
     void Image1_Click();
 
+    WindowContext& m_ctx;
     std::unique_ptr<Ui::Form4> ui;
+    Accessibility::Names m_names;
+    std::array<QLabel*, 2> Label1{};
 };

@@ -1,10 +1,8 @@
 #include "gui/accessories/Form6.h"
 
 #include "core/frame/Conversions.h"
-#include "core/frame/Module1.h"
-#include "core/frame/Platform.h"
 #include "core/frame/Titles.h"
-#include "gui/base/Accessibility.h"
+#include "gui/WindowContext.h"
 #include "gui/base/Appearance.h"
 #include "ui_Form6.h"
 
@@ -42,8 +40,9 @@ QLocale calendarLocale(const LocaleInfo& info)
 }
 } // namespace
 
-Form6::Form6(const QString& mainDate, QWidget* parent)
-    : QDialog(parent), ui(std::make_unique<Ui::Form6>()), m_mainDate(mainDate)
+Form6::Form6(WindowContext& context, const QString& mainDate, QWidget* parent)
+    : QDialog(parent), m_ctx(context), ui(std::make_unique<Ui::Form6>()),
+      m_names(context.announcer(), context.speech()), m_mainDate(mainDate)
 {
     ui->setupUi(this);
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
@@ -51,10 +50,10 @@ Form6::Form6(const QString& mainDate, QWidget* parent)
     setFixedSize(size());
     // Its own empty icon: without one the window would show the program's.
     setWindowIcon(QIcon());
-    ui->MonthView1->setLocale(calendarLocale(userLocale()));
+    ui->MonthView1->setLocale(calendarLocale(m_ctx.locale()));
 
     // The calendar is read as the long date it has selected.
-    Accessibility::nameAfter(ui->MonthView1, {ui->Label1});
+    m_names.nameAfter(ui->MonthView1, {ui->Label1});
 
     connect(ui->MonthView1, &QCalendarWidget::clicked, this, &Form6::MonthView1_DateClick);
     // Enter on a date chooses it as a click does, for those who use the keys.
@@ -73,23 +72,23 @@ void Form6::showEvent(QShowEvent* event)
 
 void Form6::Form_Activate()
 {
-    setWindowTitle(UserWindowTitle(Module1::CurUser));
-    QDate date = DateFromText(m_mainDate);
+    setWindowTitle(UserWindowTitle(m_ctx.user()));
+    QDate date = DateFromText(m_mainDate, m_ctx.locale());
     // The label may hold a date of another locale (changed since the last
     // run): start from today and leave the label alone until a click.
     if (!date.isValid() || date < ui->MonthView1->minimumDate() || date > ui->MonthView1->maximumDate())
-        date = Platform::services().clock->today();
+        date = m_ctx.services().clock->today();
     ui->MonthView1->setSelectedDate(date);
-    ui->Label1->setText(FormatPattern(date, u"dddd dd mmmm yyyy"));
-    Accessibility::nameControls(this);
+    ui->Label1->setText(FormatPattern(date, u"dddd dd mmmm yyyy", m_ctx.locale()));
+    m_names.nameControls(this);
 }
 
 void Form6::MonthView1_DateClick(QDate DateClicked)
 {
-    m_mainDate = FormatPattern(DateClicked, u"dd mmmm yyyy");
+    m_mainDate = FormatPattern(DateClicked, u"dd mmmm yyyy", m_ctx.locale());
     emit dateChosen(m_mainDate);
-    ui->Label1->setText(FormatPattern(DateClicked, u"dddd dd mmmm yyyy"));
-    Accessibility::nameControls(this);
+    ui->Label1->setText(FormatPattern(DateClicked, u"dddd dd mmmm yyyy", m_ctx.locale()));
+    m_names.nameControls(this);
 }
 
 void Form6::Command1_Click()

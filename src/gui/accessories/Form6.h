@@ -1,11 +1,14 @@
 #pragma once
 
+#include "gui/base/Accessibility.h"
+
 #include <QDate>
 #include <QDialog>
 
 #include <memory>
 
 class QLabel;
+class WindowContext;
 
 namespace Ui
 {
@@ -21,11 +24,8 @@ class Form6 : public QDialog
 
 public:
     // mainDate is the text of the main window's date label.
-    explicit Form6(const QString& mainDate, QWidget* parent = nullptr);
+    Form6(WindowContext& context, const QString& mainDate, QWidget* parent = nullptr);
     ~Form6() override;
-
-    void Form_Activate();
-    void MonthView1_DateClick(QDate DateClicked);
 
 signals:
     // A date was clicked: the main window's date label, "dd mmmm yyyy".
@@ -35,8 +35,12 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    void Form_Activate();
+    void MonthView1_DateClick(QDate DateClicked);
     void Command1_Click();
 
+    WindowContext& m_ctx;
     std::unique_ptr<Ui::Form6> ui;
+    Accessibility::Names m_names;
     QString m_mainDate;
 };

@@ -1,8 +1,5 @@
 #include "gui/base/Accessibility.h"
 
-#include "core/frame/Platform.h"
-#include "core/frame/StringTable.h"
-
 #include <QAbstractButton>
 #include <QAccessibleWidget>
 #include <QComboBox>
@@ -44,16 +41,11 @@ QString captionText(const QWidget* widget)
 
 } // namespace
 
-// Through the platform's announcer when there is one: it is where a test
-// hears what a screen reader would be told.
-void setName(QWidget* control, const QString& name)
+// Through the announcer: it is where a test hears what a screen reader would be told.
+void Names::setName(QWidget* control, const QString& name)
 {
-    if (control->accessibleName() == name)
-        return;
-    if (Platform::Announcer* announcer = Platform::services().announcer)
-        announcer->rename(control, name);
-    else
-        control->setAccessibleName(name);
+    if (control->accessibleName() != name)
+        m_announcer.rename(control, name);
 }
 
 namespace
@@ -100,7 +92,7 @@ void install()
     installed = true;
 }
 
-void nameAfter(QWidget* control, std::initializer_list<const QWidget*> captions)
+void Names::nameAfter(QWidget* control, std::initializer_list<const QWidget*> captions)
 {
     QStringList names;
     for (const QWidget* caption : captions)
@@ -109,13 +101,13 @@ void nameAfter(QWidget* control, std::initializer_list<const QWidget*> captions)
     setName(control, nameOf(control));
 }
 
-void nameRow(QWidget* control, const QWidget* heading, int row)
+void Names::nameRow(QWidget* control, const QWidget* heading, int row)
 {
     control->setProperty(RowProperty, row);
     nameAfter(control, {heading});
 }
 
-void nameRow(QWidget* control, Text::Id headingText, int row, std::initializer_list<const QWidget*> captions)
+void Names::nameRow(QWidget* control, Text::Id headingText, int row, std::initializer_list<const QWidget*> captions)
 {
     control->setProperty(RowProperty, row);
     control->setProperty(HeadingProperty, headingText);
@@ -134,14 +126,14 @@ void actAsButton(QWidget* picture)
     picture->setFocusPolicy(Qt::StrongFocus);
 }
 
-QString nameOf(const QWidget* control)
+QString Names::nameOf(const QWidget* control) const
 {
     const QVariant captions = control->property(CaptionsProperty);
     if (!captions.isValid())
         return captionText(control);
     QStringList parts;
     if (const QVariant heading = control->property(HeadingProperty); heading.isValid())
-        parts << LocalizedText(Text::Id(heading.toInt()));
+        parts << m_speech.text(Text::Id(heading.toInt()));
     for (const QString& name : captions.toStringList()) {
         const QWidget* caption =
             name == control->objectName() ? control : control->window()->findChild<const QWidget*>(name);
@@ -151,11 +143,11 @@ QString nameOf(const QWidget* control)
     }
     const QVariant row = control->property(RowProperty);
     if (row.isValid() && !parts.isEmpty())
-        parts[0] = parts[0] + QStringLiteral(", ") + LocalizedText(Text::Row) + u' ' + QString::number(row.toInt());
+        parts[0] = parts[0] + QStringLiteral(", ") + m_speech.text(Text::Row) + u' ' + QString::number(row.toInt());
     return parts.isEmpty() ? control->toolTip() : parts.join(QStringLiteral(": "));
 }
 
-void nameControls(QWidget* window)
+void Names::nameControls(QWidget* window)
 {
     for (QWidget* control : window->findChildren<QWidget*>()) {
         if (control->window() == window && control->property(CaptionsProperty).isValid())
@@ -163,7 +155,7 @@ void nameControls(QWidget* window)
     }
 }
 
-void showResult(QLabel* label, const QString& text)
+void Names::showResult(QLabel* label, const QString& text)
 {
     if (label->text() == text)
         return;

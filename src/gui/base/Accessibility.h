@@ -1,6 +1,7 @@
 #pragma once
 
-#include "core/frame/StringTable.h"
+#include "core/frame/Speech.h"
+#include "gui/platform/Dialogs.h"
 
 #include <QString>
 
@@ -23,17 +24,6 @@ namespace Accessibility
 // button as a button. Every window that holds either calls it; once is enough.
 void install();
 
-// The controls whose captions, read in this order, name control; the control
-// itself may be one of them. With no caption showing, its tooltip names it.
-void nameAfter(QWidget* control, std::initializer_list<const QWidget*> captions);
-
-// Names control "<heading>, row <row>" (string 330), then the captions after it,
-// for a table whose columns have headings and whose rows have none. The
-// heading is a label of the window or, for a column without one, a text of
-// the string table.
-void nameRow(QWidget* control, const QWidget* heading, int row);
-void nameRow(QWidget* control, Text::Id headingText, int row, std::initializer_list<const QWidget*> captions);
-
 // The label captions field: the field is read as the label, and the two are
 // related, which is how a combo box is read on Linux desktops.
 void labelField(QLabel* label, QWidget* field);
@@ -42,17 +32,41 @@ void labelField(QLabel* label, QWidget* field);
 // a button, and its window treats Enter and Space on it as a click.
 void actAsButton(QWidget* picture);
 
-// A name of its own for a control that nothing on screen captions.
-void setName(QWidget* control, const QString& name);
+// The names of one window's controls, told to the screen reader through the
+// announcer, in the current language.
+class Names
+{
+public:
+    Names(Platform::Announcer& announcer, const Speech& speech) : m_announcer(announcer), m_speech(speech) {}
 
-// The name nameAfter or nameRow gives control now, or its own caption.
-QString nameOf(const QWidget* control);
+    // The controls whose captions, read in this order, name control; the
+    // control itself may be one of them. With no caption showing, its tooltip
+    // names it.
+    void nameAfter(QWidget* control, std::initializer_list<const QWidget*> captions);
 
-// Renames every control of window named by nameAfter or nameRow whose name
-// changed; run after its captions change.
-void nameControls(QWidget* window);
+    // Names control "<heading>, row <row>", then the captions after it, for a
+    // table whose columns have headings and whose rows have none. The heading
+    // is a label of the window or, for a column without one, a text of the
+    // string table.
+    void nameRow(QWidget* control, const QWidget* heading, int row);
+    void nameRow(QWidget* control, Text::Id headingText, int row, std::initializer_list<const QWidget*> captions);
 
-// Shows a result and, when it changed, has it read out once. The label is
-// one named with nameAfter.
-void showResult(QLabel* label, const QString& text);
+    // A name of its own for a control that nothing on screen captions.
+    void setName(QWidget* control, const QString& name);
+
+    // The name nameAfter or nameRow gives control now, or its own caption.
+    QString nameOf(const QWidget* control) const;
+
+    // Renames every control of window named by nameAfter or nameRow whose name
+    // changed; run after its captions change.
+    void nameControls(QWidget* window);
+
+    // Shows a result and, when it changed, has it read out once. The label is
+    // one named with nameAfter.
+    void showResult(QLabel* label, const QString& text);
+
+private:
+    Platform::Announcer& m_announcer;
+    const Speech& m_speech;
+};
 } // namespace Accessibility

@@ -1,18 +1,15 @@
-#include "core/frame/Legacy.h"
 #include "gui/currency/Form7.h"
 
-#include "core/frame/Module1.h"
-#include "core/frame/Platform.h"
-#include "core/frame/SettingsStore.h"
-#include "core/frame/StringTable.h"
+#include "core/currency/CurrencyRates.h"
 #include "core/frame/Titles.h"
-#include "gui/base/Accessibility.h"
+#include "gui/WindowContext.h"
 #include "gui/base/Appearance.h"
 #include "ui_Form7.h"
 
 #include <QShowEvent>
 
-Form7::Form7(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui::Form7>())
+Form7::Form7(WindowContext& context, QWidget* parent)
+    : QDialog(parent), m_ctx(context), ui(std::make_unique<Ui::Form7>()), m_names(context.announcer(), context.speech())
 {
     ui->setupUi(this);
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
@@ -28,13 +25,13 @@ Form7::Form7(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui::Form7>(
     // Euro in tab order; the choice of a row also with the row's currency.
     for (int n = 0; n < CurrencyRows; ++n) {
         const bool left = n < CurrencyRows / 2;
-        Accessibility::nameRow(Option1[n], Text::CurrentCurrency, n + 1, {Text1[n]});
-        Accessibility::nameRow(Text1[n], left ? ui->Label1_0 : ui->Label1_1, n + 1);
-        Accessibility::nameRow(Text2[n], left ? ui->Label2_0 : ui->Label2_1, n + 1);
-        Accessibility::nameRow(Text4[n], left ? ui->Label3_0 : ui->Label3_1, n + 1);
-        connect(Text1[n], &QLineEdit::textChanged, this, [this] { Accessibility::nameControls(this); });
+        m_names.nameRow(Option1[n], Text::CurrentCurrency, n + 1, {Text1[n]});
+        m_names.nameRow(Text1[n], left ? ui->Label1_0 : ui->Label1_1, n + 1);
+        m_names.nameRow(Text2[n], left ? ui->Label2_0 : ui->Label2_1, n + 1);
+        m_names.nameRow(Text4[n], left ? ui->Label3_0 : ui->Label3_1, n + 1);
+        connect(Text1[n], &QLineEdit::textChanged, this, [this] { m_names.nameControls(this); });
     }
-    Accessibility::nameAfter(ui->Text3, {ui->Text3});
+    m_names.nameAfter(ui->Text3, {ui->Text3});
     // Enter anywhere submits; Escape leaves, storing nothing.
     ui->Command1->setDefault(true);
 
@@ -55,52 +52,45 @@ void Form7::showEvent(QShowEvent* event)
 
 void Form7::Form_Activate()
 {
-    setWindowTitle(UserWindowTitle(Module1::CurUser));
+    setWindowTitle(UserWindowTitle(m_ctx.user()));
 
     QPalette background = ui->Text3->palette();
     background.setColor(QPalette::Base, palette().color(QPalette::Window));
     ui->Text3->setPalette(background);
 
-    for (int n = 0; n < CurrencyRows; ++n) {
-        DefNames[n] = QString::fromUtf8(DefaultCurrencyNames[n]);
-        DefRates[n] = DefaultCurrencyRates[n];
-    }
+    ui->Label1_0->setText(m_ctx.text(Text::Currency));
+    ui->Label1_1->setText(m_ctx.text(Text::Currency));
+    ui->Label2_0->setText(m_ctx.text(Text::ExchangeRate));
+    ui->Label2_1->setText(m_ctx.text(Text::ExchangeRate));
+    ui->Label3_0->setText(m_ctx.text(Text::CurrencyRate));
+    ui->Label3_1->setText(m_ctx.text(Text::CurrencyRate));
+    ui->Command1->setText(m_ctx.text(Text::Submit));
+    ui->Check1->setText(m_ctx.text(Text::ShowCurrencyMessage));
+    ui->Text3->setPlainText(m_ctx.text(Text::CurrencyInstructions));
 
-    ui->Label1_0->setText(LocalizedText(Text::Currency));
-    ui->Label1_1->setText(LocalizedText(Text::Currency));
-    ui->Label2_0->setText(LocalizedText(Text::ExchangeRate));
-    ui->Label2_1->setText(LocalizedText(Text::ExchangeRate));
-    ui->Label3_0->setText(LocalizedText(Text::CurrencyRate));
-    ui->Label3_1->setText(LocalizedText(Text::CurrencyRate));
-    ui->Command1->setText(LocalizedText(Text::Submit));
-    ui->Check1->setText(LocalizedText(Text::ShowCurrencyMessage));
-    ui->Text3->setPlainText(LocalizedText(Text::CurrencyInstructions));
-
-    const CurrentCurrency current = ReadCurrentCurrency(Module1::CurUser);
+    Currencies& currencies = m_ctx.currencies();
+    const CurrentCurrency current = currencies.current(m_ctx.user());
     const bool listed = current.foreign && current.row >= 1 && current.row < CurrencyRows;
     Option1[listed ? int(current.row) : 0]->setChecked(true);
 
+    const std::array<CurrencyRow, CurrencyRows> rows = currencies.table();
     for (int n = 1; n < CurrencyRows; ++n) {
-        const QString digits = QString::number(n);
-        Text1[n]->setText(GetSetting(u"Tanko", u"Devises", QString(QStringLiteral("Dev") + digits), DefNames[n]));
-        const QString inverse = GetSetting(u"Tanko", u"Devises", QString(QStringLiteral("TauxBis") + digits), "");
-        // A number default comes back in the user's notation: 1,54982 under a "," locale.
-        Text2[n]->setText(RateShown(
-            GetSetting(u"Tanko", u"Devises", QString(QStringLiteral("Taux") + digits), DefRates[n]), inverse));
-        Text4[n]->setText(inverse);
+        Text1[n]->setText(rows[n].name);
+        Text2[n]->setText(rows[n].rate);
+        Text4[n]->setText(rows[n].inverse);
         Text2_Change(n);
     }
 
-    ShowCurrMess = ReadShowCurrMess(Module1::CurUser);
+    ShowCurrMess = currencies.showsWarning(m_ctx.user());
     ui->Check1->setChecked(ShowCurrMess);
 
     AffTaux();
-    Accessibility::nameControls(this);
+    m_names.nameControls(this);
 }
 
 void Form7::Text2_Change(int Index)
 {
-    Text4[Index]->setText(NextInverseRate(Text2[Index]->text(), Text4[Index]->text()));
+    Text4[Index]->setText(NextInverseRate(Text2[Index]->text(), Text4[Index]->text(), m_ctx.locale()));
     AffTaux();
 }
 
@@ -131,29 +121,17 @@ void Form7::ChckDevises()
     }
     choice.showMessage = ui->Check1->isChecked();
 
-    // The table is read and written under one lock, so that another
-    // program's change in between is neither lost nor overwritten unseen.
-    CurrencySubmit submit;
-    SettingsStore* store = Legacy::current();
-    const auto compute = [&](const SettingsStore&) -> std::optional<std::vector<SettingsStore::Write>> {
-        submit = SubmitCurrencies(choice, Module1::CurUser);
-        if (submit.refusal)
-            return std::nullopt;
-        return submit.writes;
-    };
-    const SettingsStore::Update saved = store ? store->update(compute) : SettingsStore::Update::Failed;
-    if (submit.refusal) {
-        Platform::services().messages->show(this, *submit.refusal, Platform::Critical, windowTitle());
+    const Currencies::Submitted submitted = m_ctx.currencies().submit(choice, m_ctx.user(), m_ctx.speech());
+    if (submitted.refusal) {
+        m_ctx.messages().show(this, *submitted.refusal, Platform::Critical, windowTitle());
         return;
     }
-    if (saved != SettingsStore::Update::Written) {
+    if (!submitted.written) {
         // Nothing was written: the window stays open with the user's table.
-        QString text = LocalizedText(Text::CurrenciesNotSaved);
-        if (store)
-            text += u'\n' + store->lastError();
-        Platform::services().messages->show(this, text, Platform::Critical, windowTitle());
+        m_ctx.messages().show(this, m_ctx.text(Text::CurrenciesNotSaved) + u'\n' + m_ctx.currencies().reason(),
+                              Platform::Critical, windowTitle());
         return;
     }
-    chosen = Chosen{submit.label, ReadCurrentCurrency(Module1::CurUser).name};
+    m_chosen = Chosen{submitted.label, submitted.name};
     accept();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
-#include "core/currency/CurrencyTable.h"
+#include "core/currency/Currencies.h"
+#include "gui/base/Accessibility.h"
 
 #include <QDialog>
 
@@ -11,6 +12,7 @@
 class QLabel;
 class QLineEdit;
 class QRadioButton;
+class WindowContext;
 
 namespace Ui
 {
@@ -27,14 +29,8 @@ class Form7 : public QDialog
     Q_OBJECT
 
 public:
-    explicit Form7(QWidget* parent = nullptr);
+    explicit Form7(WindowContext& context, QWidget* parent = nullptr);
     ~Form7() override;
-
-    void Form_Activate();
-    void Text2_Change(int Index);
-    void Command1_Click();
-    void ChckDevises();
-    void AffTaux();
 
     // What the main window takes over: ShowCurrMess as activation read it,
     // and the currency a Submit made current (nothing when none succeeded).
@@ -43,20 +39,26 @@ public:
         QString label;      // the main window's currency label
         QString CurDevName; // the current currency's name as stored
     };
-    bool ShowCurrMess = true;
-    std::optional<Chosen> chosen;
-
-    std::array<QString, CurrencyRows> DefNames;
-    std::array<double, CurrencyRows> DefRates{};
-
-    std::array<QRadioButton*, CurrencyRows> Option1{};
-    std::array<QLineEdit*, CurrencyRows> Text1{};
-    std::array<QLineEdit*, CurrencyRows> Text2{};
-    std::array<QLineEdit*, CurrencyRows> Text4{};
+    bool showsWarning() const { return ShowCurrMess; }
+    const std::optional<Chosen>& chosen() const { return m_chosen; }
 
 protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    void Form_Activate();
+    void Text2_Change(int Index);
+    void Command1_Click();
+    void ChckDevises();
+    void AffTaux();
+
+    WindowContext& m_ctx;
     std::unique_ptr<Ui::Form7> ui;
+    Accessibility::Names m_names;
+    bool ShowCurrMess = true;
+    std::optional<Chosen> m_chosen;
+    std::array<QRadioButton*, CurrencyRows> Option1{};
+    std::array<QLineEdit*, CurrencyRows> Text1{};
+    std::array<QLineEdit*, CurrencyRows> Text2{};
+    std::array<QLineEdit*, CurrencyRows> Text4{};
 };

@@ -4,24 +4,36 @@
 #include <QtGlobal>
 
 class QWidget;
+class WindowContext;
 
 // The main window's Export and Import: the user picks a ".tnk" (or ".csv")
 // file, the current user's fill-ups are written to it or read from it, and
-// the path is remembered under LastPath for the next time.
-namespace ImportExport
+// the path is remembered for the next time.
+class ImportExport
 {
-// The dialog's settings, the same for both modes; the save dialog also asks
-// before it replaces a file, now that export writes one.
-inline constexpr int Flags = 2627588; // 0x281804
-inline constexpr char16_t Filter[] = u"Tanko files (*.tnk)|*.tnk|CSV files (*.csv)|*.csv";
-// From this many fill-ups on, an import shows its progress and can be cancelled.
-inline constexpr qint64 ProgressFrom = 5000;
+public:
+    // The dialog's settings, the same for both modes; the save dialog also asks
+    // before it replaces a file, now that export writes one.
+    static constexpr int Flags = 2627588; // 0x281804
+    static constexpr char16_t Filter[] = u"Tanko files (*.tnk)|*.tnk|CSV files (*.csv)|*.csv";
+    // From this many fill-ups on, an import shows its progress and can be cancelled.
+    static constexpr qint64 ProgressFrom = 5000;
 
-// mode 1 imports, 2 exports. owner owns the dialogs; mainTitle is the main
-// window's title, which the messages carry.
-void Run(qint16 mode, QWidget* owner, const QString& mainTitle);
+    // owner owns the dialogs.
+    ImportExport(WindowContext& context, QWidget* owner) : m_ctx(context), m_owner(owner) {}
 
-// Reads the file, asks with a summary whether to import its fill-ups into the
-// current user's, imports them and says how many came in.
-void ImportFile(const QString& path, QWidget* owner, const QString& mainTitle);
-} // namespace ImportExport
+    // mode 1 imports, 2 exports; mainTitle is the main window's title, which
+    // the messages carry.
+    void Run(qint16 mode, const QString& mainTitle);
+
+    // Reads the file, asks with a summary whether to import its fill-ups into the
+    // current user's, imports them and says how many came in.
+    void ImportFile(const QString& path, const QString& mainTitle);
+
+private:
+    void exportTo(const QString& path, const QString& mainTitle);
+    void rememberPath(const QString& path);
+
+    WindowContext& m_ctx;
+    QWidget* m_owner;
+};

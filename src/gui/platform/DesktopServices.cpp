@@ -61,15 +61,12 @@ public:
 };
 } // namespace
 
-void installDesktopServices()
+DesktopServices desktopServices()
 {
     static DesktopMessageBoxes messages;
     static DesktopFileDialog files;
     static AccessibleAnnouncer announcer;
-    Services& s = services();
-    s.messages = &messages;
-    s.files = &files;
-    s.announcer = &announcer;
+    return {&messages, &files, &announcer};
 }
 
 QStringList nameFiltersFrom(const QString& filter)

@@ -1,16 +1,16 @@
 #pragma once
 
-#include "core/frame/Platform.h"
+#include "gui/platform/Dialogs.h"
 
 #include <QStringList>
 
 class QFileDialog;
 
 // The real services that need windows: message boxes, the file dialog and
-// the screen reader's notices. Installed once, at start, beside the system's.
+// the screen reader's notices, gathered once at start, beside the system's.
 namespace Platform
 {
-void installDesktopServices();
+DesktopServices desktopServices();
 
 // "desc|pattern|desc|pattern" as the name filters of a Qt dialog; a
 // description that does not show its patterns gets them appended.

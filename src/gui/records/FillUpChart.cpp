@@ -1,7 +1,7 @@
 #include "gui/records/FillUpChart.h"
 
 #include "core/frame/Conversions.h"
-#include "core/frame/StringTable.h"
+#include "gui/WindowContext.h"
 #include "gui/base/Accessibility.h"
 
 #include <QDateTimeAxis>
@@ -45,7 +45,7 @@ void fit(QValueAxis* axis, const std::vector<TrendPoint>& values)
 }
 } // namespace
 
-FillUpChart::FillUpChart(QWidget* parent) : QChartView(parent)
+FillUpChart::FillUpChart(WindowContext& context, QWidget* parent) : QChartView(parent), m_ctx(context)
 {
     setObjectName(QStringLiteral("FillUpChart"));
     m_chart = new QChart;
@@ -88,14 +88,16 @@ FillUpChart::FillUpChart(QWidget* parent) : QChartView(parent)
 
 void FillUpChart::setTexts()
 {
-    m_fillUps->setName(LocalizedText(Text::FillUpsTab));
-    m_months->setName(LocalizedText(Text::MonthlyAverage));
-    m_amounts->setName(LocalizedText(Text::PaidAmountInEuro));
-    m_time->setTitleText(LocalizedText(Text::DateColumn));
-    m_litres->setTitleText(LocalizedText(Text::AverageConsumption) + QStringLiteral(" (l/100 km)"));
-    m_euros->setTitleText(LocalizedText(Text::PaidAmountInEuro));
+    m_fillUps->setName(m_ctx.text(Text::FillUpsTab));
+    m_months->setName(m_ctx.text(Text::MonthlyAverage));
+    m_amounts->setName(m_ctx.text(Text::PaidAmountInEuro));
+    m_time->setTitleText(m_ctx.text(Text::DateColumn));
+    m_litres->setTitleText(m_ctx.text(Text::AverageConsumption) + QStringLiteral(" (l/100 km)"));
+    m_euros->setTitleText(m_ctx.text(Text::PaidAmountInEuro));
     // Its tab is named "Chart" already: the name says what it draws.
-    Accessibility::setName(this, LocalizedText(Text::AverageConsumption) + QStringLiteral(", ") + LocalizedText(Text::PaidAmountInEuro));
+    Accessibility::Names(m_ctx.announcer(), m_ctx.speech())
+        .setName(this,
+                 m_ctx.text(Text::AverageConsumption) + QStringLiteral(", ") + m_ctx.text(Text::PaidAmountInEuro));
 }
 
 void FillUpChart::setTrend(const FillUpTrend& trend)
@@ -135,13 +137,13 @@ void FillUpChart::hovered(const QXYSeries* series, const QPointF& point, bool ov
     const QDate date = dateOf(it->x());
     QString text;
     if (series == m_fillUps)
-        text = FormatPattern(date, u"dd mmmm yyyy") + QStringLiteral(": ") + FormatPattern(it->y(), u"00.00") +
-               QStringLiteral(" l/100 km");
+        text = FormatPattern(date, u"dd mmmm yyyy", m_ctx.locale()) + QStringLiteral(": ") +
+               FormatPattern(it->y(), u"00.00", m_ctx.locale()) + QStringLiteral(" l/100 km");
     else if (series == m_months)
-        text = FormatPattern(date, u"dd mmmm yyyy").mid(3) + QStringLiteral(": ") + FormatPattern(it->y(), u"00.00") +
-               QStringLiteral(" l/100 km");
+        text = FormatPattern(date, u"dd mmmm yyyy", m_ctx.locale()).mid(3) + QStringLiteral(": ") +
+               FormatPattern(it->y(), u"00.00", m_ctx.locale()) + QStringLiteral(" l/100 km");
     else
-        text = FormatPattern(date, u"dd mmmm yyyy").mid(3) + QStringLiteral(": ") +
-               LocaleText(std::round(it->y() * 100) / 100) + QStringLiteral(" €");
+        text = FormatPattern(date, u"dd mmmm yyyy", m_ctx.locale()).mid(3) + QStringLiteral(": ") +
+               LocaleText(std::round(it->y() * 100) / 100, m_ctx.locale()) + QStringLiteral(" €");
     QToolTip::showText(QCursor::pos(), series->name() + u'\n' + text, this);
 }

@@ -8,6 +8,7 @@ class QDateTimeAxis;
 class QLineSeries;
 class QValueAxis;
 class QXYSeries;
+class WindowContext;
 
 // The chart tab: each fill-up's consumption over time with the average of
 // each month on the left axis, and what was spent in each month on the
@@ -17,7 +18,7 @@ class FillUpChart : public QChartView
     Q_OBJECT
 
 public:
-    explicit FillUpChart(QWidget* parent = nullptr);
+    explicit FillUpChart(WindowContext& context, QWidget* parent = nullptr);
 
     void setTrend(const FillUpTrend& trend);
     void setTexts();
@@ -25,6 +26,7 @@ public:
 private:
     void hovered(const QXYSeries* series, const QPointF& point, bool over);
 
+    WindowContext& m_ctx;
     QChart* m_chart = nullptr;
     QLineSeries* m_fillUps = nullptr;
     QLineSeries* m_months = nullptr;

@@ -1,43 +1,39 @@
 #include "gui/records/FillUpEditor.h"
 
 #include "core/frame/Conversions.h"
-#include "core/frame/Module1.h"
-#include "core/frame/Platform.h"
-#include "core/frame/StringTable.h"
 #include "core/frame/Titles.h"
+#include "gui/WindowContext.h"
 #include "gui/base/Appearance.h"
 #include "ui_FillUpEditor.h"
 
-FillUpEditor::FillUpEditor(const FillUpTable& records, size_t position, QWidget* parent)
-    : QDialog(parent), ui(std::make_unique<Ui::FillUpEditor>()), m_stored(records.texts(position)),
-      m_shown(FieldsOf(records, position))
+FillUpEditor::FillUpEditor(WindowContext& context, const FillUp& stored, QWidget* parent)
+    : QDialog(parent), m_ctx(context), ui(std::make_unique<Ui::FillUpEditor>()), m_stored(stored),
+      m_shown(Shown(stored, context.locale()))
 {
     ui->setupUi(this);
-    setWindowTitle(UserWindowTitle(Module1::CurUser));
+    setWindowTitle(UserWindowTitle(m_ctx.user()));
     setWindowIcon(programIcon());
-    ui->DateLabel->setText(LocalizedText(Text::DateColumn));
-    ui->DistanceLabel->setText(LocalizedText(Text::TotalKilometers));
-    ui->LitresLabel->setText(LocalizedText(Text::FuelQuantity));
-    ui->ConsumptionLabel->setText(LocalizedText(Text::AverageConsumption));
-    ui->AmountLabel->setText(LocalizedText(Text::PaidAmountInEuro));
-    ui->PaidLabel->setText(LocalizedText(Text::PaidAmount));
-    ui->CancelButton->setText(LocalizedText(Text::Cancel));
+    ui->DateLabel->setText(m_ctx.text(Text::DateColumn));
+    ui->DistanceLabel->setText(m_ctx.text(Text::TotalKilometers));
+    ui->LitresLabel->setText(m_ctx.text(Text::FuelQuantity));
+    ui->ConsumptionLabel->setText(m_ctx.text(Text::AverageConsumption));
+    ui->AmountLabel->setText(m_ctx.text(Text::PaidAmountInEuro));
+    ui->PaidLabel->setText(m_ctx.text(Text::PaidAmount));
+    ui->CancelButton->setText(m_ctx.text(Text::Cancel));
 
-    const FillUpTable::Record& record = records[position];
-    const QString paid = records.text(record, FillUpTable::PayCom).toString();
+    const QString paid = stored.paid.text;
     ui->PaidText->setText(paid);
     ui->PaidLabel->setVisible(!paid.isEmpty());
     ui->PaidText->setVisible(!paid.isEmpty());
     // The calendar's range; a date that cannot be read starts from today and
     // is kept as stored unless the user picks one.
     ui->DateField->setDateRange(QDate(1753, 1, 1), QDate(9999, 12, 31));
-    ui->DateField->setDisplayFormat(userLocale().shortDateFormat);
-    ui->DateField->setDate(record.day != FillUpTable::Record::NoDay ? QDate::fromJulianDay(record.day)
-                                                                    : Platform::services().clock->today());
-    ui->DistanceField->setText(m_shown.distance);
-    ui->LitresField->setText(m_shown.litres);
-    ui->ConsumptionField->setText(m_shown.consumption);
-    ui->AmountField->setText(m_shown.amount);
+    ui->DateField->setDisplayFormat(m_ctx.locale().shortDateFormat);
+    ui->DateField->setDate(stored.date.value.value_or(m_ctx.services().clock->today()));
+    ui->DistanceField->setText(m_shown.distance.text);
+    ui->LitresField->setText(m_shown.litres.text);
+    ui->ConsumptionField->setText(m_shown.consumption.text);
+    ui->AmountField->setText(m_shown.euro.text);
 
     connect(ui->DateField, &QDateEdit::dateChanged, this, [this] {
         m_dateTouched = true;
@@ -53,22 +49,28 @@ FillUpEditor::FillUpEditor(const FillUpTable& records, size_t position, QWidget*
 
 FillUpEditor::~FillUpEditor() = default;
 
-FillUpFields FillUpEditor::typed() const
+FillUp FillUpEditor::typed() const
 {
-    return {m_dateTouched ? FormatPattern(ui->DateField->date(), u"dd mmmm yyyy") : m_shown.date,
-            ui->DistanceField->text(), ui->LitresField->text(), ui->ConsumptionField->text(), ui->AmountField->text()};
+    FillUp typed = m_shown;
+    typed.date.text =
+        m_dateTouched ? FormatPattern(ui->DateField->date(), u"dd mmmm yyyy", m_ctx.locale()) : m_shown.date.text;
+    typed.distance.text = ui->DistanceField->text();
+    typed.litres.text = ui->LitresField->text();
+    typed.consumption.text = ui->ConsumptionField->text();
+    typed.euro.text = ui->AmountField->text();
+    return typed;
 }
 
 void FillUpEditor::check()
 {
-    const FillUpFields fields = typed();
-    m_check = CheckCorrection(m_stored, m_shown, fields);
+    const FillUp fields = typed();
+    m_check = CheckCorrection(m_stored, m_shown, fields, m_ctx.speech());
     // Given the distance and the litres, the consumption follows from them.
-    const bool measured = !fields.distance.isEmpty() || !fields.litres.isEmpty();
+    const bool measured = !fields.distance.text.isEmpty() || !fields.litres.text.isEmpty();
     ui->ConsumptionField->setEnabled(!measured);
     if (measured && m_check.ok)
         ui->ConsumptionField->setText(
-            FormatPattern(StoredNumber(m_check.texts[FillUpTable::Tanko]).value_or(0), u"00.00"));
+            FormatPattern(m_check.fillUp.consumption.value.value_or(0), u"00.00", m_ctx.locale()));
     ui->Result->setText(m_check.caption);
     ui->OkButton->setEnabled(m_check.ok);
 }

@@ -6,6 +6,8 @@
 
 #include <memory>
 
+class WindowContext;
+
 namespace Ui
 {
 class FillUpEditor;
@@ -20,19 +22,20 @@ class FillUpEditor : public QDialog
     Q_OBJECT
 
 public:
-    FillUpEditor(const FillUpTable& records, size_t position, QWidget* parent = nullptr);
+    FillUpEditor(WindowContext& context, const FillUp& stored, QWidget* parent = nullptr);
     ~FillUpEditor() override;
 
-    // The record's keys as OK leaves them.
-    const FillUpTable::Texts& texts() const { return m_check.texts; }
+    // The fill-up as OK leaves it.
+    const FillUp& fillUp() const { return m_check.fillUp; }
 
 private:
-    FillUpFields typed() const;
+    FillUp typed() const;
     void check();
 
+    WindowContext& m_ctx;
     std::unique_ptr<Ui::FillUpEditor> ui;
-    FillUpTable::Texts m_stored;
-    FillUpFields m_shown;
+    FillUp m_stored;
+    FillUp m_shown;
     FillUpCheck m_check;
     bool m_dateTouched = false;
 };

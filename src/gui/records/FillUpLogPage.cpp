@@ -1,12 +1,8 @@
-#include "core/frame/Legacy.h"
 #include "gui/records/FillUpLogPage.h"
 
 #include "core/frame/Conversions.h"
-#include "core/frame/Platform.h"
-#include "core/frame/SettingsStore.h"
-#include "core/frame/StringTable.h"
 #include "core/records/FillUpLog.h"
-#include "gui/base/Accessibility.h"
+#include "gui/WindowContext.h"
 #include "gui/records/FillUpEditor.h"
 #include "ui_FillUpLogPage.h"
 
@@ -38,8 +34,7 @@ protected:
 class FillUpCommand : public QUndoCommand
 {
 public:
-    FillUpCommand(FillUpLogPage& page, size_t position, std::optional<FillUpTable::Texts> before,
-                  std::optional<FillUpTable::Texts> after)
+    FillUpCommand(FillUpLogPage& page, size_t position, std::optional<FillUp> before, std::optional<FillUp> after)
         : m_page(page), m_position(position), m_before(std::move(before)), m_after(std::move(after))
     {
     }
@@ -49,13 +44,14 @@ public:
 private:
     FillUpLogPage& m_page;
     size_t m_position;
-    std::optional<FillUpTable::Texts> m_before;
-    std::optional<FillUpTable::Texts> m_after;
+    std::optional<FillUp> m_before;
+    std::optional<FillUp> m_after;
 };
 } // namespace
 
-FillUpLogPage::FillUpLogPage(FillUpLog& log, QWidget* parent)
-    : QWidget(parent), ui(std::make_unique<Ui::FillUpLogPage>()), m_log(log)
+FillUpLogPage::FillUpLogPage(WindowContext& context, FillUpLog& log, QWidget* parent)
+    : QWidget(parent), m_ctx(context), ui(std::make_unique<Ui::FillUpLogPage>()),
+      m_names(context.announcer(), context.speech()), m_log(log)
 {
     ui->setupUi(this);
     QTableView* view = ui->FillUpLog;
@@ -94,17 +90,18 @@ FillUpLogPage::~FillUpLogPage() = default;
 
 void FillUpLogPage::setTexts()
 {
-    ui->EditButton->setText(LocalizedText(Text::EditButton));
-    ui->DeleteButton->setText(LocalizedText(Text::Delete));
-    ui->UndoButton->setText(LocalizedText(Text::Undo));
-    ui->RedoButton->setText(LocalizedText(Text::Redo));
+    ui->EditButton->setText(m_ctx.text(Text::EditButton));
+    ui->DeleteButton->setText(m_ctx.text(Text::Delete));
+    ui->UndoButton->setText(m_ctx.text(Text::Undo));
+    ui->RedoButton->setText(m_ctx.text(Text::Redo));
     // No column is measured against 100,000 rows: each is as wide as its
     // title or the widest text it can show, whichever is wider.
     QTableView* view = ui->FillUpLog;
     const QFontMetrics text = view->fontMetrics(), title = view->horizontalHeader()->fontMetrics();
     int date = 0;
     for (int month = 1; month <= 12; ++month)
-        date = std::max(date, text.horizontalAdvance(FormatPattern(QDate(2026, month, 28), u"dd mmmm yyyy")));
+        date = std::max(date,
+                        text.horizontalAdvance(FormatPattern(QDate(2026, month, 28), u"dd mmmm yyyy", m_ctx.locale())));
     const auto width = [&text](const char* sample) { return text.horizontalAdvance(QLatin1StringView(sample)); };
     const int widest[] = {width("000000"), date, width("0000.0"), width("00.00"), width("00.00"), width("0000.00")};
     for (int column = 0; column < FillUpLog::Paid; ++column)
@@ -118,9 +115,9 @@ void FillUpLogPage::setTexts()
 // The totals also name the table for a screen reader: its tab already says "Fill-ups".
 void FillUpLogPage::showTotals()
 {
-    const QString totals = TotalsText(m_log.totals());
+    const QString totals = TotalsText(m_log.totals(), m_ctx.speech());
     ui->Totals->setText(totals);
-    Accessibility::setName(ui->FillUpLog, totals);
+    m_names.setName(ui->FillUpLog, totals);
 }
 
 bool FillUpLogPage::eventFilter(QObject* watched, QEvent* event)
@@ -146,12 +143,12 @@ void FillUpLogPage::editCurrent()
     if (!current.isValid())
         return;
     const size_t position = m_log.position(current.row());
-    FillUpEditor editor(m_log.table(), position, this);
+    const FillUp before = m_log.list()[position];
+    FillUpEditor editor(m_ctx, before, this);
     if (editor.exec() != QDialog::Accepted)
         return;
-    const FillUpTable::Texts before = m_log.table().texts(position);
-    if (editor.texts() != before)
-        m_history.push(new FillUpCommand(*this, position, before, editor.texts()));
+    if (editor.fillUp() != before)
+        m_history.push(new FillUpCommand(*this, position, before, editor.fillUp()));
 }
 
 void FillUpLogPage::removeCurrent()
@@ -162,36 +159,32 @@ void FillUpLogPage::removeCurrent()
     const size_t position = m_log.position(current.row());
     const QString number = m_log.index(current.row(), FillUpLog::Number).data().toString();
     const QString date = m_log.index(current.row(), FillUpLog::Date).data().toString();
-    const int answer = Platform::services().messages->ask(this, LocalizedText(Text::DeleteQuestion).arg(number, date),
-                                                          {LocalizedText(Text::Delete), LocalizedText(Text::Cancel)},
-                                                          Platform::Exclamation, window()->windowTitle());
+    const int answer = m_ctx.messages().ask(this, m_ctx.text(Text::DeleteQuestion).arg(number, date),
+                                            {m_ctx.text(Text::Delete), m_ctx.text(Text::Cancel)}, Platform::Exclamation,
+                                            window()->windowTitle());
     if (answer == 0)
-        m_history.push(new FillUpCommand(*this, position, m_log.table().texts(position), std::nullopt));
+        m_history.push(new FillUpCommand(*this, position, m_log.list()[position], std::nullopt));
 }
 
-bool FillUpLogPage::apply(size_t position, const std::optional<FillUpTable::Texts>& from,
-                          const std::optional<FillUpTable::Texts>& to)
+bool FillUpLogPage::apply(size_t position, const std::optional<FillUp>& from, const std::optional<FillUp>& to)
 {
-    SettingsStore* store = Legacy::current();
-    if (!store)
-        return false;
-    const FillUpTable::Outcome outcome = !to     ? m_log.remove(*store, position)
-                                         : !from ? m_log.insert(*store, position, *to)
-                                                 : m_log.replace(*store, position, *to);
-    if (outcome == FillUpTable::Outcome::Done) {
+    const FillUps::Outcome outcome = !to     ? m_log.remove(position)
+                                     : !from ? m_log.insert(position, *to)
+                                             : m_log.replace(position, *to);
+    if (outcome == FillUps::Outcome::Done) {
         // The focus stays where the change was: on the record, or the one that took its place.
-        const int row = m_log.row(std::min(position, m_log.table().size() - 1));
+        const int row = m_log.row(std::min(position, m_log.list().size() - 1));
         if (row >= 0)
             ui->FillUpLog->setCurrentIndex(m_log.index(row, 0));
         showTotals();
         emit changed();
         return true;
     }
-    if (outcome == FillUpTable::Outcome::ChangedElsewhere) {
-        failed(LocalizedText(Text::ChangedElsewhere));
+    if (outcome == FillUps::Outcome::ChangedElsewhere) {
+        failed(m_ctx.text(Text::ChangedElsewhere));
         emit readAgain();
     } else {
-        failed(LocalizedText(Text::FillUpsNotChanged) + u'\n' + store->lastError());
+        failed(m_ctx.text(Text::FillUpsNotChanged) + u'\n' + m_ctx.fillUps().reason());
     }
     return false;
 }
@@ -200,6 +193,6 @@ bool FillUpLogPage::apply(size_t position, const std::optional<FillUpTable::Text
 // is done with the command that failed.
 void FillUpLogPage::failed(const QString& message)
 {
-    Platform::services().messages->show(this, message, Platform::Critical, window()->windowTitle());
+    m_ctx.messages().show(this, message, Platform::Critical, window()->windowTitle());
     QMetaObject::invokeMethod(&m_history, &QUndoStack::clear, Qt::QueuedConnection);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
-#include "core/records/FillUpTable.h"
+#include "core/records/FillUp.h"
+#include "gui/base/Accessibility.h"
 
 #include <QUndoStack>
 #include <QWidget>
@@ -9,6 +10,7 @@
 #include <optional>
 
 class FillUpLog;
+class WindowContext;
 
 namespace Ui
 {
@@ -25,7 +27,7 @@ class FillUpLogPage : public QWidget
     Q_OBJECT
 
 public:
-    FillUpLogPage(FillUpLog& log, QWidget* parent = nullptr);
+    FillUpLogPage(WindowContext& context, FillUpLog& log, QWidget* parent = nullptr);
     ~FillUpLogPage() override;
 
     void setTexts();
@@ -35,10 +37,9 @@ public:
     void editCurrent();
     void removeCurrent();
 
-    // Turns the records at position from one state to another (none: no
-    // record there); false when nothing could be written.
-    bool apply(size_t position, const std::optional<FillUpTable::Texts>& from,
-               const std::optional<FillUpTable::Texts>& to);
+    // Turns the fill-up at position from one state to another (none: no
+    // fill-up there); false when nothing could be written.
+    bool apply(size_t position, const std::optional<FillUp>& from, const std::optional<FillUp>& to);
 
 signals:
     // The records changed: the other tabs show them anew.
@@ -52,7 +53,9 @@ protected:
 private:
     void failed(const QString& message);
 
+    WindowContext& m_ctx;
     std::unique_ptr<Ui::FillUpLogPage> ui;
+    Accessibility::Names m_names;
     FillUpLog& m_log;
     QUndoStack m_history;
 };

@@ -1,14 +1,9 @@
-#include "core/frame/Legacy.h"
 #include "gui/records/Form2.h"
 
-#include "core/frame/Conversions.h"
-#include "core/frame/Module1.h"
-#include "core/frame/SettingsStore.h"
-#include "core/frame/StringTable.h"
 #include "core/frame/Titles.h"
 #include "core/records/FillUpTrend.h"
 #include "core/records/Report.h"
-#include "gui/base/Accessibility.h"
+#include "gui/WindowContext.h"
 #include "gui/base/Appearance.h"
 #include "gui/records/FillUpChart.h"
 #include "gui/records/FillUpLogPage.h"
@@ -26,7 +21,9 @@
 #include <algorithm>
 #include <array>
 
-Form2::Form2(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui::Form2>())
+Form2::Form2(WindowContext& context, QWidget* parent)
+    : QDialog(parent), m_ctx(context), ui(std::make_unique<Ui::Form2>()),
+      m_names(context.announcer(), context.speech()), m_log(context.fillUps(), context.speech())
 {
     ui->setupUi(this);
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
@@ -37,9 +34,9 @@ Form2::Form2(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui::Form2>(
     Command1 = ui->Command1;
     ReportTabs = ui->ReportTabs;
     Text1->installEventFilter(this);
-    m_logPage = new FillUpLogPage(m_log, ui->FillUpsPage);
+    m_logPage = new FillUpLogPage(m_ctx, m_log, ui->FillUpsPage);
     ui->fillUpsLayout->addWidget(m_logPage);
-    m_chart = new FillUpChart(ui->ChartPage);
+    m_chart = new FillUpChart(m_ctx, ui->ChartPage);
     ui->chartLayout->addWidget(m_chart);
     setTabOrder(Command1, ReportTabs);
     setTabOrder(ReportTabs, Text1);
@@ -82,15 +79,15 @@ void Form2::resizeEvent(QResizeEvent* event)
 
 void Form2::Form_Activate()
 {
-    setWindowTitle(UserWindowTitle(Module1::CurUser));
-    Command1->setText(LocalizedText(Text::Close));
-    Command1->setToolTip(LocalizedText(Text::CloseTip));
+    setWindowTitle(UserWindowTitle(m_ctx.user()));
+    Command1->setText(m_ctx.text(Text::Close));
+    Command1->setToolTip(m_ctx.text(Text::CloseTip));
     // Nothing captions the report; it is what the main window's averages button shows.
-    Accessibility::setName(Text1, LocalizedText(Text::Average));
+    m_names.setName(Text1, m_ctx.text(Text::Average));
     for (int tab = 0; tab < 3; ++tab)
-        ReportTabs->setTabText(tab, LocalizedText(std::array{Text::AveragesTab, Text::FillUpsTab, Text::ChartTab}[tab]));
+        ReportTabs->setTabText(tab, m_ctx.text(std::array{Text::AveragesTab, Text::FillUpsTab, Text::ChartTab}[tab]));
     // What the main window's averages button says it opens.
-    Accessibility::setName(ReportTabs, LocalizedText(Text::AverageTip));
+    m_names.setName(ReportTabs, m_ctx.text(Text::AverageTip));
     m_logPage->setTexts();
     m_chart->setTexts();
     AffMoy();
@@ -100,8 +97,7 @@ void Form2::Form_Activate()
 void Form2::changeEvent(QEvent* event)
 {
     QDialog::changeEvent(event);
-    if (event->type() == QEvent::ActivationChange && isActiveWindow() && m_shown && Legacy::current() &&
-        m_log.table().isStale(*Legacy::current()))
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && m_shown && m_log.isStale())
         AffMoy();
 }
 
@@ -137,8 +133,7 @@ void Form2::Text1_KeyDown(int& KeyCode, int Shift)
 void Form2::AffMoy()
 {
     Text1->clear();
-    if (const SettingsStore* store = Legacy::current())
-        m_log.read(*store, Module1::CurUser);
+    m_log.read(m_ctx.user());
     m_logPage->history().clear();
     m_logPage->showTotals();
     changed();
@@ -151,14 +146,11 @@ void Form2::showStale()
     QWidget* shown = ReportTabs->currentWidget();
     if (m_averagesStale && shown == ui->AveragesPage) {
         m_averagesStale = false;
-        if (Legacy::current())
-            ShowReport(Text1, BuildReport(m_log.table(), &TotalAverage));
-        else
-            ShowReport(Text1, BuildReport(nullptr, Module1::CurUser));
+        ShowReport(Text1, BuildReport(m_log.list(), m_ctx.user(), m_ctx.speech(), &TotalAverage));
     }
     if (m_chartStale && shown == ui->ChartPage) {
         m_chartStale = false;
-        m_chart->setTrend(BuildTrend(m_log.table(), 1200));
+        m_chart->setTrend(BuildTrend(m_log.list(), 1200));
     }
 }
 

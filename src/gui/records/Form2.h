@@ -11,6 +11,7 @@
 // teal runs.
 
 #include "core/records/FillUpLog.h"
+#include "gui/base/Accessibility.h"
 
 #include <QDialog>
 #include <QPlainTextEdit>
@@ -21,6 +22,7 @@ class FillUpChart;
 class FillUpLogPage;
 class QPushButton;
 class QTabWidget;
+class WindowContext;
 struct Report;
 
 namespace Ui
@@ -41,21 +43,8 @@ public:
     static constexpr int ButtonHeight = 25;
     static constexpr int ButtonGap = 1;
 
-    explicit Form2(QWidget* parent = nullptr);
+    explicit Form2(WindowContext& context, QWidget* parent = nullptr);
     ~Form2() override;
-
-    void Form_Activate();
-    void Form_Resize();
-    void Command1_Click();
-    void Text1_KeyDown(int& KeyCode, int Shift);
-    void AffMoy();
-
-    // The state of the last build.
-    double TotalAverage = 0;
-
-    QPlainTextEdit* Text1 = nullptr;
-    QPushButton* Command1 = nullptr;
-    QTabWidget* ReportTabs = nullptr;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -64,10 +53,22 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
+    void Form_Activate();
+    void Form_Resize();
+    void Command1_Click();
+    void Text1_KeyDown(int& KeyCode, int Shift);
+    void AffMoy();
     void showStale();
     void changed();
 
+    WindowContext& m_ctx;
     std::unique_ptr<Ui::Form2> ui;
+    Accessibility::Names m_names;
+    // The state of the last build.
+    double TotalAverage = 0;
+    QPlainTextEdit* Text1 = nullptr;
+    QPushButton* Command1 = nullptr;
+    QTabWidget* ReportTabs = nullptr;
     FillUpLog m_log;
     FillUpLogPage* m_logPage = nullptr;
     FillUpChart* m_chart = nullptr;

@@ -1,15 +1,9 @@
-#include "core/frame/Legacy.h"
 #include "gui/users/Form3.h"
 
 #include "core/filetype/modFileType.h"
-#include "core/frame/Conversions.h"
-#include "core/frame/Module1.h"
-#include "core/frame/Platform.h"
-#include "core/frame/SettingsStore.h"
-#include "core/frame/StringTable.h"
 #include "core/frame/Titles.h"
-#include "core/users/UserList.h"
-#include "gui/base/Accessibility.h"
+#include "core/users/Users.h"
+#include "gui/WindowContext.h"
 #include "gui/base/Appearance.h"
 #include "ui_Form3.h"
 
@@ -20,14 +14,15 @@
 #include <QScreen>
 #include <QScrollBar>
 
-Form3::Form3(QWidget* parent) : QWidget(parent), ui(std::make_unique<Ui::Form3>())
+Form3::Form3(WindowContext& context, QWidget* parent)
+    : QWidget(parent), m_ctx(context), ui(std::make_unique<Ui::Form3>())
 {
     Accessibility::install();
     ui->setupUi(this);
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     setFixedSize(size());
     setWindowIcon(programIcon());
-    m_langOfsAtOpen = Module1::LangOfs;
+    m_languageAtOpen = m_ctx.language();
 
     Combo1 = ui->Combo1;
     Combo2 = ui->Combo2;
@@ -58,7 +53,7 @@ Form3::~Form3() = default;
 void Form3::Form_Load()
 {
     // Another run of the program was turned away in main, before any window.
-    RegisterDataFileType();
+    RegisterDataFileType(m_ctx.services());
 }
 
 void Form3::showEvent(QShowEvent* event)
@@ -76,7 +71,7 @@ void Form3::closeEvent(QCloseEvent* event)
     m_unloaded = true;
     // Closed without OK: the user stays who they were, and the windows speak the
     // language the store now holds for them, which a choice here may have changed.
-    Module1::LangOfs = float(UserList::StoredLanguage(Module1::CurUser).value_or(int(m_langOfsAtOpen)));
+    m_ctx.setLanguage(m_ctx.users().language(m_ctx.user()).value_or(m_languageAtOpen));
     emit closedWithoutOk();
 }
 
@@ -106,7 +101,7 @@ void Form3::selectCombo2(int index)
 
 void Form3::CheckUsers()
 {
-    const UserList::Users users = UserList::Read();
+    const Users::List users = m_ctx.users().read();
     UserTotal = users.total;
     Combo1->addItems(users.names);
     // Filling an empty box selects its first entry; the list decides instead.
@@ -120,18 +115,17 @@ void Form3::SaveUsers()
 {
     // Reported as a failed save is; the user goes on with the program all the
     // same, so that a store that can only be read still shows its data.
-    if (!UserList::Save(Combo1->currentText(), Combo2->currentIndex())) {
-        const SettingsStore* store = Legacy::current();
-        Platform::services().messages->show(this, LocalizedText(Text::UsersNotSaved) + u'\n' + (store ? store->lastError() : QString()),
-                                            Platform::Critical, windowTitle());
-    }
-    if (const std::optional<float> total = UserList::ReadUserTotal())
+    Users& users = m_ctx.users();
+    if (!users.confirm(Combo1->currentText(), Combo2->currentIndex()))
+        m_ctx.messages().show(this, m_ctx.text(Text::UsersNotSaved) + u'\n' + users.reason(), Platform::Critical,
+                              windowTitle());
+    if (const std::optional<float> total = users.total())
         UserTotal = *total;
 }
 
 void Form3::ChckLang()
 {
-    if (const std::optional<int> language = UserList::StoredLanguage(Combo1->currentText()))
+    if (const std::optional<int> language = m_ctx.users().language(Combo1->currentText()))
         selectCombo2(*language);
 }
 
@@ -140,7 +134,7 @@ void Form3::ChangLang()
     const int index = Combo2->currentIndex();
     if (index < 0)
         return;
-    Module1::LangOfs = float(index);
+    m_ctx.setLanguage(index);
     Label1[2]->setText(LoadResString(Text::UserName + index));
     Label1[0]->setText(LoadResString(Text::Language) + QStringLiteral(" - ") + LoadResString(Text::Language + 1) +
                        QStringLiteral(" - ") + LoadResString(Text::Language + 2));
@@ -172,7 +166,7 @@ void Form3::Combo1_KeyPress(int KeyAscii)
 void Form3::Combo2_Click()
 {
     // A failed write changes nothing here: the window still follows the choice.
-    UserList::StoreLanguageIfKnown(Combo1->currentText(), Combo2->currentIndex());
+    m_ctx.users().storeLanguageIfKnown(Combo1->currentText(), Combo2->currentIndex());
     ChangLang();
 }
 
@@ -197,13 +191,13 @@ void Form3::Command1_Click()
     if (m_unloaded || Combo1->currentText().isEmpty() || Combo2->currentText().isEmpty())
         return;
     // A pasted page of text is no name; one already listed stays usable.
-    if (Combo1->currentText().size() > UserList::MaxNameLength &&
+    if (Combo1->currentText().size() > Users::MaxNameLength &&
         Combo1->findText(Combo1->currentText(), Qt::MatchExactly | Qt::MatchCaseSensitive) < 0) {
-        Platform::services().messages->show(this, LocalizedText(Text::NameTooLong).arg(UserList::MaxNameLength),
-                                            Platform::Exclamation, windowTitle());
+        m_ctx.messages().show(this, m_ctx.text(Text::NameTooLong).arg(Users::MaxNameLength), Platform::Exclamation,
+                              windowTitle());
         return;
     }
-    Module1::CurUser = Combo1->currentText();
+    m_ctx.setUser(Combo1->currentText());
     SaveUsers();
     m_unloaded = true;
     hide();

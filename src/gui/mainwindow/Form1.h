@@ -7,12 +7,15 @@
 // Event procedures keep the names of the original program (Text1_Change,
 // CalcKms, Form_Activate ...). The arithmetic lives in plain code (fuel/,
 // records/) that tests call directly; this class reads the fields, calls it
-// and shows the results. Form_Activate runs when the window becomes the
-// program's active window: when it is shown and when a modal window opened
-// from here closes, not when the desktop merely gives it the focus back.
+// and shows the results. Everything it reads or writes of the store goes
+// through the owners of the context it is given (the fill-up log, the
+// currency table). Form_Activate runs when the window becomes the program's
+// active window: when it is shown and when a modal window opened from here
+// closes, not when the desktop merely gives it the focus back.
 
 #include "core/frame/Conversions.h"
 #include "core/fuel/FuelCalc.h"
+#include "gui/base/Accessibility.h"
 
 #include <QTimer>
 #include <QWidget>
@@ -22,6 +25,7 @@
 
 class QLabel;
 class QLineEdit;
+class WindowContext;
 
 namespace Ui
 {
@@ -33,38 +37,17 @@ class Form1 : public QWidget
     Q_OBJECT
 
 public:
-    explicit Form1(QWidget* parent = nullptr);
+    explicit Form1(WindowContext& context, QWidget* parent = nullptr);
     ~Form1() override;
 
-    void Form_Activate();
-    void SelLang();
-    void CalcKms();
-    void CalLtrs();
-    void MoyenneTot();
-    void Text1_Change(int Index);
-    void Command2_Click();
-    void Import_Export(qint16 mode);
     // Offers the data file's fill-ups for import into the current user's.
     void OfferImport(const QString& path);
-
-    // Window values shared with the other windows.
-    FuelValues values;
-    double MoyTot = 0;
-    QString CurDevName = QStringLiteral("Euro");
-    bool ShowCurrMess = true;
-    Mixed CurRate = 1;
-    Mixed CurRateBis = 1;
-
-    std::array<QLineEdit*, 4> Text1{};
-    std::array<QLabel*, 9> Label1{};
-    QLabel* Label2 = nullptr;
-    QTimer Timer1;
-    // Whether the blink shows the currency name at this moment.
-    bool label2Shown() const { return m_label2Shown; }
 
 signals:
     // The window was closed: the program ends.
     void closed();
+    // The user button: the user window takes over until a user is confirmed.
+    void userWanted();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -73,11 +56,19 @@ protected:
 
 private:
     void Form_Load();
-    void Timer1_Timer();
+    void Form_Activate();
+    void SelLang();
+    void SelLangCurrency();
+    void CalcKms();
+    void CalLtrs();
+    void MoyenneTot();
+    void Text1_Change(int Index);
     void Text1_KeyPress(int Index, int KeyAscii);
+    void Timer1_Timer();
     void Label1_Click(int Index);
     void Image1_Click();
     void Command1_Click();
+    void Command2_Click();
     void Command3_Click();
     void Command4_Click();
     void Command5_Click();
@@ -85,13 +76,35 @@ private:
     void Command7_Click();
     void Command8_Click();
     void Command9_Click();
+    void Import_Export(qint16 mode);
     void setLabel2Shown(bool shown);
     void updateClock();
     void showAmountTooltip(const QString& byCurrency);
+    void showCaption(QLabel* label, const Caption& caption, bool& error);
+    AmountProblem amountProblem() const;
+    EntryTexts entryTexts() const;
 
+    WindowContext& m_ctx;
     std::unique_ptr<Ui::Form1> ui;
+    Accessibility::Names m_names;
+    std::array<QLineEdit*, 4> Text1{};
+    std::array<QLabel*, 9> Label1{};
+    QLabel* Label2 = nullptr;
+    QTimer Timer1;
     std::array<QLabel*, 3> m_panels{};
     QTimer m_clock;
+
+    // The window's values of the fill-up being typed, and of the currency.
+    FuelValues values;
+    double MoyTot = 0;
+    QString CurDevName = QStringLiteral("Euro");
+    bool ShowCurrMess = true;
+    NumberOrText CurRate = 1;
+    NumberOrText CurRateBis = 1;
+    // Whether the distance and the consumption captions show the error text.
+    bool m_distanceError = false;
+    bool m_consumptionError = false;
+
     bool m_placed = false;
     bool m_label2Shown = true;
 };

@@ -1,18 +1,15 @@
-#include "gui/frame/StoreMessages.h"
+#include "gui/mainwindow/StoreMessages.h"
 
 #include "core/frame/Backup.h"
 #include "core/frame/Log.h"
-#include "core/frame/Platform.h"
 #include "core/frame/SettingsStore.h"
-#include "core/frame/StringTable.h"
 
 #include <QDir>
 
 namespace StoreMessages
 {
-bool OpenStore(SettingsStore& store)
+bool OpenStore(SettingsStore& store, Platform::MessageBoxes& messages, const Speech& speech)
 {
-    Platform::MessageBoxes& messages = *Platform::services().messages;
     const QString file = QDir::toNativeSeparators(store.path());
     while (!store.open()) {
         // Also for whoever started the program from a command line.
@@ -26,28 +23,27 @@ bool OpenStore(SettingsStore& store)
                           Platform::Critical, QStringLiteral("Tankometer"));
             return false;
         }
-        if (messages.ask(nullptr, LocalizedText(Text::StoreBusy) + QStringLiteral("\n\n") + file,
-                         {LocalizedText(Text::Retry), LocalizedText(Text::Exit)}, Platform::Exclamation,
+        if (messages.ask(nullptr, speech.text(Text::StoreBusy) + QStringLiteral("\n\n") + file,
+                         {speech.text(Text::Retry), speech.text(Text::Exit)}, Platform::Exclamation,
                          QStringLiteral("Tankometer")) != 0)
             return false;
     }
     if (store.mayMissRecent())
         messages.show(nullptr,
-                      LocalizedText(Text::StoreIncomplete) + QStringLiteral("\n\n") + file + u'\n' + store.lastError(),
+                      speech.text(Text::StoreIncomplete) + QStringLiteral("\n\n") + file + u'\n' + store.lastError(),
                       Platform::Exclamation, QStringLiteral("Tankometer"));
-    store.setReadFailureHandler([file, &messages](const QString& reason) {
-        messages.show(nullptr, LocalizedText(Text::StoreIncomplete) + QStringLiteral("\n\n") + file + u'\n' + reason,
+    store.setReadFailureHandler([file, &messages, &speech](const QString& reason) {
+        messages.show(nullptr, speech.text(Text::StoreIncomplete) + QStringLiteral("\n\n") + file + u'\n' + reason,
                       Platform::Exclamation, QStringLiteral("Tankometer"));
     });
     return true;
 }
 
-void BackupFailed(const BackupResult& result)
+void BackupFailed(const BackupResult& result, Platform::MessageBoxes& messages, const Speech& speech)
 {
-    if (Platform::MessageBoxes* messages = Platform::services().messages)
-        messages->show(nullptr,
-                       LocalizedText(Text::BackupFailed) + QStringLiteral("\n\n") +
-                           QDir::toNativeSeparators(result.folder) + u'\n' + result.error,
-                       Platform::Exclamation, QStringLiteral("Tankometer"));
+    messages.show(nullptr,
+                  speech.text(Text::BackupFailed) + QStringLiteral("\n\n") + QDir::toNativeSeparators(result.folder) +
+                      u'\n' + result.error,
+                  Platform::Exclamation, QStringLiteral("Tankometer"));
 }
 } // namespace StoreMessages

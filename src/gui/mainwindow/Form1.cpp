@@ -1,21 +1,17 @@
-#include "core/frame/Legacy.h"
-#include "gui/frame/Form1.h"
-#include "core/frame/Titles.h"
+#include "gui/mainwindow/Form1.h"
 
-#include "core/currency/CurrencyTable.h"
-#include "core/frame/Module1.h"
-#include "core/frame/Platform.h"
-#include "core/frame/SettingsStore.h"
-#include "core/frame/StringTable.h"
-#include "core/records/FillUp.h"
+#include "core/currency/Currencies.h"
+#include "core/currency/CurrencyRates.h"
+#include "core/frame/Titles.h"
+#include "core/records/FillUps.h"
+#include "core/records/Report.h"
+#include "gui/WindowContext.h"
 #include "gui/accessories/Form4.h"
 #include "gui/accessories/Form6.h"
 #include "gui/accessories/Pictures.h"
-#include "gui/base/Accessibility.h"
 #include "gui/base/Appearance.h"
 #include "gui/currency/Form7.h"
 #include "gui/filetype/ImportExport.h"
-#include "gui/frame/StartUp.h"
 #include "gui/records/Form2.h"
 #include "ui_Form1.h"
 
@@ -24,7 +20,8 @@
 #include <QMouseEvent>
 #include <QStatusBar>
 
-Form1::Form1(QWidget* parent) : QWidget(parent), ui(std::make_unique<Ui::Form1>())
+Form1::Form1(WindowContext& context, QWidget* parent)
+    : QWidget(parent), m_ctx(context), ui(std::make_unique<Ui::Form1>()), m_names(context.announcer(), context.speech())
 {
     Accessibility::install();
     ui->setupUi(this);
@@ -82,10 +79,10 @@ Form1::Form1(QWidget* parent) : QWidget(parent), ui(std::make_unique<Ui::Form1>(
     Accessibility::labelField(Label1[3], Text1[1]);
     Accessibility::labelField(Label1[4], Text1[2]);
     Accessibility::labelField(Label1[7], Text1[3]);
-    Accessibility::nameAfter(Label1[0], {Label1[5], Label1[0]});
-    Accessibility::nameAfter(Label1[1], {Label1[6], Label1[1]});
-    Accessibility::nameAfter(m_panels[2], {m_panels[2]});
-    Accessibility::nameAfter(ui->Image1, {ui->Image1});
+    m_names.nameAfter(Label1[0], {Label1[5], Label1[0]});
+    m_names.nameAfter(Label1[1], {Label1[6], Label1[1]});
+    m_names.nameAfter(m_panels[2], {m_panels[2]});
+    m_names.nameAfter(ui->Image1, {ui->Image1});
     m_clock.setInterval(1000);
     connect(&m_clock, &QTimer::timeout, this, &Form1::updateClock);
     m_clock.start();
@@ -98,7 +95,7 @@ Form1::~Form1() = default;
 
 void Form1::Form_Load()
 {
-    Label1[8]->setText(FormatPattern(Platform::services().clock->today(), u"dd mmmm yyyy"));
+    Label1[8]->setText(FormatPattern(m_ctx.services().clock->today(), u"dd mmmm yyyy", m_ctx.locale()));
 }
 
 void Form1::showEvent(QShowEvent* event)
@@ -114,29 +111,31 @@ void Form1::closeEvent(QCloseEvent* event)
     emit closed();
 }
 
-namespace
+EntryTexts Form1::entryTexts() const
 {
-EntryTexts entryTexts(const std::array<QLineEdit*, 4>& fields)
-{
-    return {fields[0]->text(), fields[1]->text(), fields[2]->text(), fields[3]->text()};
+    return {Text1[0]->text(), Text1[1]->text(), Text1[2]->text(), Text1[3]->text()};
 }
-} // namespace
+
+AmountProblem Form1::amountProblem() const
+{
+    return CheckAmount(Text1[3]->text(), CurDevName != u"Euro", CurRateBis, m_ctx.locale());
+}
 
 void Form1::Form_Activate()
 {
-    setWindowTitle(UserWindowTitle(Module1::CurUser));
+    setWindowTitle(UserWindowTitle(m_ctx.user()));
     SelLang();
     MoyTot = 0;
     CalcKms();
     CalLtrs();
     MoyenneTot();
-    ui->Command2->setEnabled(SaveEnabledOnActivation(entryTexts(Text1), Label1[0]->text(), Label1[1]->text()));
+    ui->Command2->setEnabled(SaveEnabledOnActivation(entryTexts(), m_distanceError, m_consumptionError));
 }
 
 void Form1::updateClock()
 {
-    const QDateTime now = Platform::services().clock->now();
-    m_panels[0]->setText(now.date().toString(userLocale().shortDateFormat));
+    const QDateTime now = m_ctx.services().clock->now();
+    m_panels[0]->setText(now.date().toString(m_ctx.locale().shortDateFormat));
     m_panels[1]->setText(now.time().toString(QStringLiteral("HH:mm")));
 }
 
@@ -155,39 +154,41 @@ void Form1::setLabel2Shown(bool shown)
     Label2->setStyleSheet(shown ? QStringLiteral("color: rgb(128, 0, 0);") : QStringLiteral("color: transparent;"));
 }
 
+void Form1::showCaption(QLabel* label, const Caption& caption, bool& error)
+{
+    m_names.showResult(label, caption.text);
+    error = caption.error;
+}
+
 void Form1::CalcKms()
 {
-    const CaptionOutcome out = ::CalcKms(values, entryTexts(Text1));
+    const CaptionOutcome out = ::CalcKms(values, entryTexts(), m_ctx.speech());
     if (out.caption)
-        Accessibility::showResult(Label1[0], *out.caption);
+        showCaption(Label1[0], *out.caption, m_distanceError);
     if (out.failed)
         ui->Command2->setEnabled(false);
 }
 
 void Form1::CalLtrs()
 {
-    const AmountProblem amount = CheckAmount(Text1[3]->text(), CurDevName != u"Euro", CurRateBis);
-    const CaptionOutcome out = ::CalLtrs(values, entryTexts(Text1), Label1[0]->text(), amount);
+    const CaptionOutcome out = ::CalLtrs(values, entryTexts(), m_distanceError, amountProblem(), m_ctx.speech());
     if (out.caption)
-        Accessibility::showResult(Label1[1], *out.caption);
+        showCaption(Label1[1], *out.caption, m_consumptionError);
     ui->Command2->setEnabled(!out.failed && out.saveEnabled);
 }
 
 void Form1::MoyenneTot()
 {
-    const SettingsStore* store = Legacy::current();
-    if (!store)
-        return;
-    const TotalAverage average = ComputeTotalAverage(*store, Module1::CurUser);
-    MoyTot = average.MoyTot;
-    Accessibility::showResult(m_panels[2], average.text);
+    const FillUps::Average average = m_ctx.fillUps().average(m_ctx.user());
+    MoyTot = average.value;
+    m_names.showResult(m_panels[2], TotalAverageText(average, m_ctx.speech()));
 }
 
 // The tooltip of the amount field and its caption: by the currency, or why the
 // amount cannot be saved (a screen reader reads it as the field's description).
 void Form1::showAmountTooltip(const QString& byCurrency)
 {
-    const QString problem = AmountProblemText(CheckAmount(Text1[3]->text(), CurDevName != u"Euro", CurRateBis));
+    const QString problem = AmountProblemText(amountProblem(), m_ctx.speech());
     const QString tip = problem.isEmpty() ? byCurrency : problem;
     Text1[3]->setToolTip(tip);
     Label1[7]->setToolTip(tip);
@@ -201,10 +202,10 @@ void Form1::Text1_Change(int Index)
     if (Index != 3)
         return;
     if (CurDevName == u"Euro")
-        showAmountTooltip(LocalizedText(Text::PaidAmountInEuro));
+        showAmountTooltip(m_ctx.text(Text::PaidAmountInEuro));
     else
-        showAmountTooltip(
-            ForeignAmountTooltip(ReadCurrentCurrency(Module1::CurUser).name, Text1[3]->text(), CurRateBis));
+        showAmountTooltip(ForeignAmountTooltip(m_ctx.currencies().current(m_ctx.user()).name, Text1[3]->text(),
+                                               CurRateBis, m_ctx.speech()));
 }
 
 void Form1::Text1_KeyPress(int Index, int KeyAscii)
@@ -221,25 +222,19 @@ void Form1::Text1_KeyPress(int Index, int KeyAscii)
 
 void Form1::Command2_Click()
 {
-    SettingsStore* store = Legacy::current();
-    if (!store)
-        return;
-    const FillUpEntry entry{
-        Module1::CurUser, Label1[8]->text(),        values.Conso,          Text1[3]->text(), CurDevName,
-        CurRateBis,       values.TotKms.toNumber(), values.Ltrs.toNumber()};
+    const LocaleInfo& locale = m_ctx.locale();
+    const std::optional<FillUp> fillUp =
+        EnteredFillUp(Label1[8]->text(), values.TotKms.toNumber(locale), values.Ltrs.toNumber(locale),
+                      values.Conso.toText(locale), Text1[3]->text(), CurDevName, CurRateBis.toText(locale), locale);
     // The record number is read and taken under one lock: another program
     // saving at the same moment gets the next one.
-    const SettingsStore::Update saved =
-        store->update([&entry](const SettingsStore& current) { return FillUpWrites(entry, current); });
-    if (saved == SettingsStore::Update::Declined) {
-        // The button is off in every such state; a save must never do nothing silently.
-        Platform::services().messages->show(this, LocalizedText(Text::FillUpNotSaved), Platform::Critical, windowTitle());
-        return;
-    }
-    if (saved == SettingsStore::Update::Failed) {
+    const FillUps::Outcome saved = fillUp ? m_ctx.fillUps().save(m_ctx.user(), *fillUp) : FillUps::Outcome::Declined;
+    if (saved != FillUps::Outcome::Done) {
         // Never lose a fill-up silently: the fields keep it for another try.
-        Platform::services().messages->show(this, LocalizedText(Text::FillUpNotSaved) + u'\n' + store->lastError(), Platform::Critical,
-                                            windowTitle());
+        QString text = m_ctx.text(Text::FillUpNotSaved);
+        if (saved == FillUps::Outcome::Failed)
+            text += u'\n' + m_ctx.fillUps().reason();
+        m_ctx.messages().show(this, text, Platform::Critical, windowTitle());
         return;
     }
     for (QLineEdit* field : Text1)
@@ -257,7 +252,7 @@ void Form1::Command1_Click()
 void Form1::Command3_Click()
 {
     {
-        Form2 form2(this);
+        Form2 form2(m_ctx, this);
         form2.exec();
     }
     Form_Activate();
@@ -266,7 +261,7 @@ void Form1::Command3_Click()
 void Form1::Command4_Click()
 {
     hide();
-    StartUp::showUserWindow();
+    emit userWanted();
 }
 
 void Form1::Command5_Click()
@@ -281,27 +276,28 @@ void Form1::Command6_Click()
 
 void Form1::Import_Export(qint16 mode)
 {
-    ImportExport::Run(mode, this, windowTitle());
+    ImportExport(m_ctx, this).Run(mode, windowTitle());
     // Imported fill-ups count in the average at once.
     MoyenneTot();
 }
 
 void Form1::OfferImport(const QString& path)
 {
-    ImportExport::ImportFile(path, this, windowTitle());
+    ImportExport(m_ctx, this).ImportFile(path, windowTitle());
     MoyenneTot();
 }
 
 void Form1::Command7_Click()
 {
     // Every calculator path is tried; errors are ignored.
-    for (const QString& path : Platform::services().launcher->calculatorPaths())
-        Platform::services().launcher->start(path);
+    Platform::Launcher& launcher = *m_ctx.services().launcher;
+    for (const QString& path : launcher.calculatorPaths())
+        launcher.start(path);
 }
 
 void Form1::Command8_Click()
 {
-    Form6 calendar(Label1[8]->text(), this);
+    Form6 calendar(m_ctx, Label1[8]->text(), this);
     connect(&calendar, &Form6::dateChosen, Label1[8], &QLabel::setText);
     calendar.exec();
     Form_Activate();
@@ -309,12 +305,12 @@ void Form1::Command8_Click()
 
 void Form1::Command9_Click()
 {
-    Form7 form7(this);
+    Form7 form7(m_ctx, this);
     form7.exec();
-    ShowCurrMess = form7.ShowCurrMess;
-    if (form7.chosen) {
-        Label2->setText(form7.chosen->label);
-        CurDevName = form7.chosen->CurDevName;
+    ShowCurrMess = form7.showsWarning();
+    if (const std::optional<Form7::Chosen> chosen = form7.chosen()) {
+        Label2->setText(chosen->label);
+        CurDevName = chosen->CurDevName;
     }
     Form_Activate();
 }
@@ -323,7 +319,7 @@ void Form1::Image1_Click()
 {
     hide();
     {
-        Form4 about(this);
+        Form4 about(m_ctx, this);
         about.exec();
     }
     // Showing the window again activates it.

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "core/frame/Speech.h"
+#include "gui/platform/Dialogs.h"
+
 #include <QString>
 
 class SettingsStore;
@@ -15,7 +18,7 @@ namespace StoreMessages
 // and false is returned; one that may miss its latest records opens all the
 // same, after a message that says so. From then on, values that cannot be
 // read are told once.
-bool OpenStore(SettingsStore& store);
+bool OpenStore(SettingsStore& store, Platform::MessageBoxes& messages, const Speech& speech);
 // A backup that could not be made, told once as a notice.
-void BackupFailed(const BackupResult& result);
+void BackupFailed(const BackupResult& result, Platform::MessageBoxes& messages, const Speech& speech);
 } // namespace StoreMessages

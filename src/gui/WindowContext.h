@@ -1,0 +1,24 @@
+#pragma once
+
+#include "core/Context.h"
+#include "gui/platform/Dialogs.h"
+
+// The context of the windows: the program's context and the services that
+// show something over a window. Built once at start-up and handed to each
+// window through its constructor.
+class WindowContext : public Context
+{
+public:
+    WindowContext(SettingsStore& store, const Platform::SystemServices& services,
+                  const Platform::DesktopServices& desktop, const LocaleInfo& locale)
+        : Context(store, services, locale), m_desktop(desktop)
+    {
+    }
+
+    Platform::MessageBoxes& messages() const { return *m_desktop.messages; }
+    Platform::FileDialogs& files() const { return *m_desktop.files; }
+    Platform::Announcer& announcer() const { return *m_desktop.announcer; }
+
+private:
+    Platform::DesktopServices m_desktop;
+};

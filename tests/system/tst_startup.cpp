@@ -7,22 +7,81 @@
 
 #include <QApplication>
 #include <QLineEdit>
+#include <QLocalServer>
+#include <QLocalSocket>
 #include <QProcess>
 #include <QTest>
 
+#include <fcntl.h>
+#include <grp.h>
+#include <pwd.h>
 #include <sqlite3.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace
 {
 using Account = TestSupport::ProgramAccount;
 
+constexpr uint kNobody = 65534;
+
 // Waits until the process says `text` on stderr; all it said.
 QString waitToSay(QProcess& process, const QString& text)
 {
-    QString said;
-    for (int i = 0; i < 300 && !said.contains(text) && process.state() != QProcess::NotRunning; ++i)
-        said += QString::fromLocal8Bit(process.waitForReadyRead(50) ? process.readAllStandardError() : "");
-    return said;
+    QByteArray said = process.readAllStandardError();
+    for (int i = 0; i < 300 && !QString::fromLocal8Bit(said).contains(text) && process.state() != QProcess::NotRunning;
+         ++i)
+        said += process.waitForReadyRead(50) ? process.readAllStandardError() : "";
+    return QString::fromLocal8Bit(said);
+}
+
+// A child of this test: in each folder (made 0700 when missing) a lock it
+// holds and a socket it listens on, open to every account, as another
+// account's program would leave them; says "planted", then the bytes of what
+// it is sent.
+int plantChild(const QStringList& folders)
+{
+    int argc = 1;
+    char* argv[] = {nullptr};
+    QCoreApplication app(argc, argv);
+    for (const QString& folder : folders) {
+        const bool made = QDir().mkdir(folder);
+        const int fd = ::open(QFile::encodeName(folder + "/tankometer.lock").constData(), O_RDWR | O_CREAT, 0666);
+        auto* server = new QLocalServer(&app);
+        server->setSocketOptions(QLocalServer::WorldAccessOption);
+        if ((made && ::chmod(QFile::encodeName(folder).constData(), 0700) != 0) || ::fchmod(fd, 0666) != 0 ||
+            ::flock(fd, LOCK_EX) != 0 || !server->listen(folder + "/tankometer.socket"))
+            return 2;
+        QObject::connect(server, &QLocalServer::newConnection, server, [server] {
+            QLocalSocket* socket = server->nextPendingConnection();
+            QObject::connect(socket, &QLocalSocket::readyRead, socket, [socket] {
+                std::printf("%s\n", socket->readAll().toHex().constData()), std::fflush(stdout);
+            });
+        });
+    }
+    std::printf("planted\n"), std::fflush(stdout);
+    return app.exec();
+}
+
+// plantChild as the account uid, ended with the pointer.
+std::shared_ptr<QProcess> plant(const QStringList& folders, uint uid)
+{
+    std::shared_ptr<QProcess> planter(new QProcess, [](QProcess* process) {
+        process->kill(), process->waitForFinished();
+        delete process;
+    });
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("TANKO_PLANT", folders.join(u'|'));
+    planter->setProcessEnvironment(env);
+    planter->setChildProcessModifier([uid] {
+        if (::setgroups(0, nullptr) != 0 || ::setgid(uid) != 0 || ::setuid(uid) != 0)
+            ::_exit(126);
+    });
+    planter->start(QCoreApplication::applicationFilePath());
+    if (!planter->waitForReadyRead(10000) || planter->readAllStandardOutput() != "planted\n")
+        qFatal("cannot plant in %s: %s", qPrintable(folders.join(' ')), planter->readAllStandardError().constData());
+    return planter;
 }
 
 // A child of this test: 80 fill-ups of one amount saved through the main window.
@@ -94,6 +153,8 @@ private slots:
         QVERIFY(link.isEmpty() || QFile::link(account.path(link), lock));
         QProcess* first = account.start();
         QVERIFY(account.up(*first));
+        // Taken in the runtime folder, not moved on to the temporary one.
+        QVERIFY(!QFileInfo(lock).isSymLink() && QFileInfo(lock).size() > 0);
         QProcess* second = account.start();
         QVERIFY(second->waitForFinished(10000) && second->exitCode() == 0 &&
                 QString(second->readAllStandardError()).contains("already running"));
@@ -130,6 +191,66 @@ private slots:
         QVERIFY(!QFile::exists(account.path("~/data/applications/tankometer-tnk.desktop")));
         sqlite3_close(other);
     }
+
+    // Without a runtime folder (Qt's stand-in already another account's), the
+    // places another account reaches are passed by: its locks and sockets get
+    // nothing, and a second start still finds the first.
+    void anotherAccountsFoldersGetNothing()
+    {
+        if (::geteuid() != 0)
+            QSKIP("needs root, to plant folders as another account");
+        Account account;
+        // As /tmp: open to all, sticky; and short enough for a socket's path inside.
+        QTemporaryDir shared("/tmp/tst_startup-XXXXXX");
+        QVERIFY(::chmod(QFile::encodeName(shared.path()).constData(), 01777) == 0);
+        // Qt's stand-in and our first name another account's, our second open to all.
+        const QString own = shared.filePath(QString("tankometer-%1").arg(::geteuid()));
+        QVERIFY(QDir().mkdir(own + "-1") && ::chmod(QFile::encodeName(own + "-1").constData(), 0777) == 0);
+        const auto planter = plant(
+            {shared.path(), shared.filePath(QString("runtime-") + ::getpwuid(::geteuid())->pw_name), own, own + "-1"},
+            kNobody);
+        const QStringList env{"XDG_RUNTIME_DIR=", "TMPDIR=" + shared.path(),
+                              "QT_LOGGING_RULES=tanko.platform.info=true"};
+        QProcess* first = account.start({}, env);
+        QVERIFY(account.up(*first));
+        QVERIFY(Files::write(account.path("~/in.tnk"), "date,litres\n2026-12-05,40\n").isEmpty());
+        QProcess* second = account.start({"~/in.tnk"}, env);
+        QVERIFY(second->waitForFinished(10000));
+        const QByteArray told = second->readAllStandardError();
+        QVERIFY2(told.endsWith("already running in this account; the file was handed to that window.\n"), told);
+        QVERIFY(waitToSay(*first, "asked to open ").contains("asked to open " + account.path("~/in.tnk") + "\n"));
+        QCOMPARE(planter->readAllStandardOutput(), "");
+    }
+
+    // Nothing crosses between accounts on the socket: a start does not talk
+    // to another account's program that holds its lock, and starts alone; the
+    // running program does not act on another account's request.
+    void anotherAccountIsNotTalkedTo()
+    {
+        if (::geteuid() != 0)
+            QSKIP("needs root, to start the program as another account");
+        Account held;
+        held.runAs(kNobody);
+        const auto planter = plant({held.path("~/runtime")}, 0);
+        QProcess* alone = held.start();
+        QVERIFY(held.up(*alone));
+        const QString said = waitToSay(*alone, "stands alone");
+        QVERIFY2(said.contains("another account (0) listens"), qPrintable(said));
+        QCOMPARE(planter->readAllStandardOutput(), "");
+
+        Account running;
+        running.runAs(kNobody);
+        QProcess* program = running.start({}, {"QT_LOGGING_RULES=tanko.platform.info=true"});
+        QVERIFY(running.up(*program));
+        QLocalSocket knock;
+        knock.connectToServer(running.path("~/runtime/tankometer.socket"));
+        QVERIFY(knock.waitForConnected(5000));
+        knock.write("file 4\n/etc");
+        knock.waitForBytesWritten(5000);
+        knock.disconnectFromServer();
+        const QString told = waitToSay(*program, "turned away");
+        QVERIFY2(told.contains("another account (0) was turned away") && !told.contains("asked to"), qPrintable(told));
+    }
 };
 
 int main(int argc, char* argv[])
@@ -137,6 +258,8 @@ int main(int argc, char* argv[])
     const QString child = qEnvironmentVariable("TANKO_SAVE_CHILD");
     if (!child.isEmpty())
         return saveChild(child.section(u'|', 0, 0), child.section(u'|', 1));
+    if (qEnvironmentVariableIsSet("TANKO_PLANT"))
+        return plantChild(qEnvironmentVariable("TANKO_PLANT").split(u'|'));
     QCoreApplication app(argc, argv);
     TestStartUp test;
     return QTest::qExec(&test, argc, argv);

@@ -2,6 +2,7 @@
 #include "core/frame/Backup.h"
 #include "core/frame/Platform.h"
 #include "core/frame/SettingsStore.h"
+#include "core/platform/FileArgument.h"
 #include "core/platform/SystemServices.h"
 #include "gui/base/Appearance.h"
 #include "gui/frame/StartUp.h"
@@ -26,7 +27,7 @@ int main(int argc, char* argv[])
     Platform::InstanceGuard& instance = *Platform::services().instance;
     if (instance.otherRunning()) {
         QCoreApplication core(argc, argv);
-        const QString openPath = CommandLine::FileToOpen(QCoreApplication::arguments());
+        const QString openPath = FileArgument(argc, argv);
         const bool reached = instance.wakeRunning(openPath);
         std::fputs(!reached ? "tankometer: already running in this account, but that program did not answer.\n"
                    : openPath.isEmpty()
@@ -38,7 +39,7 @@ int main(int argc, char* argv[])
 
     QApplication app(argc, argv);
     // A ".tnk" file opened from the desktop: offered for import once a user is chosen.
-    const QString openPath = CommandLine::FileToOpen(QCoreApplication::arguments());
+    const QString openPath = FileArgument(argc, argv);
     Platform::installDesktopServices();
     // The store's folder is named after the application: ~/.local/share/Tanko.
     QApplication::setApplicationName(QStringLiteral("Tanko"));

@@ -251,6 +251,59 @@ private slots:
         const QString told = waitToSay(*program, "turned away");
         QVERIFY2(told.contains("another account (0) was turned away") && !told.contains("asked to"), qPrintable(told));
     }
+
+    // Any byte a file name may hold reaches the running program, which offers
+    // exactly that file; an argument that starts with "-" is an option.
+    void fileNamesArriveWhole_data()
+    {
+        QTest::addColumn<QByteArray>("argument"); // in the folder of the files
+        QTest::addColumn<QString>("offered");     // as the running program names it; empty: none
+        QTest::addColumn<QByteArray>("file");     // the file it is, which holds its own name
+        QTest::newRow("a line break") << QByteArray("a\nb.tnk") << "a\nb.tnk" << QByteArray("a\nb.tnk");
+        QTest::newRow("a byte that is not UTF-8")
+            << QByteArray("a\377b.tnk") << "a\uFFFDb.tnk" << QByteArray("a\377b.tnk");
+        QTest::newRow("spaces") << QByteArray(" a  b .tnk") << " a  b .tnk" << QByteArray(" a  b .tnk");
+        QTest::newRow("a leading dash: an option") << QByteArray("-a.tnk") << "" << QByteArray();
+        QTest::newRow("a leading dash in a path") << QByteArray("./-a.tnk") << "-a.tnk" << QByteArray("-a.tnk");
+    }
+
+    void fileNamesArriveWhole()
+    {
+        QFETCH(QByteArray, argument);
+        QFETCH(QString, offered);
+        QFETCH(QByteArray, file);
+        Account account;
+        const QString folder = account.path("~/files");
+        QDir().mkpath(folder);
+        // Beside them, those that a name cut short or read as text would reach.
+        for (const QByteArray name : {"a\nb.tnk", "a\377b.tnk", " a  b .tnk", "-a.tnk", "a", "a\uFFFDb.tnk"}) {
+            const int fd = ::open((QFile::encodeName(folder) + '/' + name).constData(), O_CREAT | O_WRONLY, 0600);
+            QVERIFY(fd >= 0 && ::write(fd, name.constData(), size_t(name.size())) == name.size() && ::close(fd) == 0);
+        }
+        const auto unlinkRaw = qScopeGuard([&] { ::unlink((QFile::encodeName(folder) + "/a\377b.tnk").constData()); });
+        QProcess* first = account.start({}, {"QT_LOGGING_RULES=tanko.platform.info=true"});
+        QVERIFY(account.up(*first));
+        QByteArray octal;
+        for (const char c : argument)
+            octal += '\\' + QByteArray::number(uchar(c), 8);
+        QProcess* second =
+            account.start({"-c", R"sh(cd "$1" && exec "$0" "$(printf "$2")")sh", TANKO_PROGRAM, folder, QString(octal)},
+                          {}, "/bin/sh");
+        QVERIFY(second->waitForFinished(10000));
+        QCOMPARE(second->readAllStandardError(),
+                 offered.isEmpty()
+                     ? "tankometer: already running in this account; that window was brought to the front.\n"
+                     : "tankometer: already running in this account; the file was handed to that window.\n");
+        const QString said =
+            waitToSay(*first, offered.isEmpty() ? "asked to come to the front\n" : '/' + offered + '\n');
+        const qsizetype from = said.indexOf("asked to open "), to = said.indexOf('/' + offered + '\n', from);
+        QVERIFY2(offered.isEmpty() ? from < 0 : from >= 0 && to > from, qPrintable(said));
+        if (offered.isEmpty())
+            return;
+        QFile shown(said.mid(from + 14, to + 1 + offered.size() - from - 14));
+        QVERIFY(shown.open(QIODevice::ReadOnly));
+        QCOMPARE(shown.readAll(), file);
+    }
 };
 
 int main(int argc, char* argv[])

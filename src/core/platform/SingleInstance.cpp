@@ -177,7 +177,7 @@ bool SingleInstance::wakeRunning(const QString& openPath)
     socket.connectToServer(serverName());
     if (!socket.waitForConnected(500))
         return false;
-    socket.write(openPath.isEmpty() ? QByteArray("show\n") : "open " + openPath.toUtf8() + '\n');
+    socket.write(request(openPath));
     const bool written = socket.waitForBytesWritten(500);
     socket.disconnectFromServer();
     if (socket.state() != QLocalSocket::UnconnectedState)
@@ -252,7 +252,7 @@ bool SingleInstance::wakeRunning(const QString& openPath)
 {
     if (!otherRunning() || m_peer < 0)
         return false;
-    const QByteArray message = openPath.isEmpty() ? QByteArray("show\n") : "open " + openPath.toUtf8() + '\n';
+    const QByteArray message = request(openPath);
     const timeval wait{0, 500000};
     ::setsockopt(m_peer, SOL_SOCKET, SO_SNDTIMEO, &wait, sizeof wait);
     qsizetype sent = 0;
@@ -269,6 +269,32 @@ bool SingleInstance::wakeRunning(const QString& openPath)
     return sent == message.size();
 }
 #endif
+
+QByteArray SingleInstance::request(const QString& openPath)
+{
+    if (openPath.isEmpty())
+        return QByteArrayLiteral("show\n");
+    // Counted, not ended by a line break: a file name may hold any byte but "/" and NUL.
+    const QByteArray name = QFile::encodeName(openPath);
+    return "file " + QByteArray::number(name.size()) + '\n' + name;
+}
+
+std::optional<QString> SingleInstance::requestedPath(const QByteArray& request)
+{
+    if (request == "show\n")
+        return QString();
+    const qsizetype end = request.indexOf('\n');
+    bool counted = false;
+    const qint64 size = request.startsWith("file ") ? request.mid(5, end - 5).toLongLong(&counted) : 0;
+    if (!counted || end < 0 || size <= 0 || request.size() - end - 1 != size)
+        return std::nullopt;
+    const QByteArray name = request.mid(end + 1);
+    const QString path = QFile::decodeName(name);
+    // Bytes that do not read back the same would name another file.
+    if (QFile::encodeName(path) != name)
+        return std::nullopt;
+    return path;
+}
 
 void SingleInstance::listen(std::function<void(const QString& openPath)> wake)
 {
@@ -295,10 +321,14 @@ void SingleInstance::listen(std::function<void(const QString& openPath)> wake)
             // The request is read when the knocking start hangs up; one that
             // never does is dropped after a while.
             const auto finish = [socket, wake] {
-                const QByteArray request = socket->readAll();
+                const std::optional<QString> path = requestedPath(socket->readAll());
                 socket->deleteLater();
-                const QByteArray line = request.left(request.indexOf('\n'));
-                wake(line.startsWith("open ") ? QString::fromUtf8(line.mid(5)) : QString());
+                if (path && path->isEmpty())
+                    qCInfo(lcPlatform, "asked to come to the front");
+                if (path)
+                    wake(*path);
+                else
+                    qCWarning(lcPlatform, "a request that does not read whole was ignored");
             };
             if (socket->state() == QLocalSocket::UnconnectedState) {
                 finish();

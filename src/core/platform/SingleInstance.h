@@ -15,8 +15,8 @@ class QLockFile;
 // One run of the program per account. The first run holds a lock on a file
 // in a folder of the account's own (OwnFolder) and listens on a local socket
 // beside it; a later start finds the lock held, knocks on the socket so that
-// the running program comes to the front (saying "show", or "open" and the
-// path of a data file the desktop asked it to open, a line of UTF-8), and ends. The lock is
+// the running program comes to the front (asking "show", or "file" and the
+// path of a data file the desktop asked it to open), and ends. The lock is
 // the system's (flock): it goes with the process that held it, however that
 // process ended, so what a dead run left in the file (its number, garbage,
 // nothing) blocks no start.
@@ -50,6 +50,11 @@ public:
 
     QString lockPath() const;
     QString serverName() const;
+
+    // The request that asks for openPath (empty: to come to the front), and
+    // back: nullopt for a request that cannot be read whole.
+    static QByteArray request(const QString& openPath);
+    static std::optional<QString> requestedPath(const QByteArray& request);
 
 private:
     QString m_directory;

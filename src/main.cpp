@@ -1,5 +1,6 @@
 #include "core/filetype/CommandLine.h"
 #include "core/frame/Backup.h"
+#include "core/frame/CleanEnd.h"
 #include "core/frame/Platform.h"
 #include "core/frame/SettingsStore.h"
 #include "core/platform/FileArgument.h"
@@ -38,6 +39,8 @@ int main(int argc, char* argv[])
     }
 
     QApplication app(argc, argv);
+    // SIGTERM, SIGHUP, SIGINT: out of the event loop, so that main ends and the store closes.
+    const CleanEnd::Signals ending(true);
     // A ".tnk" file opened from the desktop: offered for import once a user is chosen.
     const QString openPath = FileArgument(argc, argv);
     Platform::installDesktopServices();
@@ -55,6 +58,8 @@ int main(int argc, char* argv[])
     // changed since the newest copy.
     StartupBackup backup(store.path());
 
+    // Logging out: the data file alone holds every fill-up, even if the session then ends the program by force.
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &app, [&store] { CleanEnd::checkpoint(store.path()); });
     instance.listen([](const QString& path) {
         StartUp::bringToFront();
         if (!path.isEmpty())

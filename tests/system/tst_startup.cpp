@@ -12,6 +12,7 @@
 #include <QProcess>
 #include <QTest>
 
+#include <csignal>
 #include <fcntl.h>
 #include <grp.h>
 #include <pwd.h>
@@ -82,6 +83,22 @@ std::shared_ptr<QProcess> plant(const QStringList& folders, uint uid)
     if (!planter->waitForReadyRead(10000) || planter->readAllStandardOutput() != "planted\n")
         qFatal("cannot plant in %s: %s", qPrintable(folders.join(' ')), planter->readAllStandardError().constData());
     return planter;
+}
+
+// The rows a copy of the store's file alone holds, the journal left behind.
+int rowsInCopy(const Account& account)
+{
+    const QString copy = account.path("~/copy.db");
+    QFile::remove(copy);
+    sqlite3* db = nullptr;
+    int rows = -1;
+    if (QFile::copy(account.store(), copy) && sqlite3_open(copy.toUtf8().constData(), &db) == SQLITE_OK)
+        sqlite3_exec(
+            db, "SELECT count(*) FROM settings WHERE key_fold LIKE 'row%'",
+            [](void* rows, int, char** values, char**) { return *static_cast<int*>(rows) = std::atoi(values[0]), 0; },
+            &rows, nullptr);
+    sqlite3_close(db);
+    return rows;
 }
 
 // A child of this test: 80 fill-ups of one amount saved through the main window.
@@ -303,6 +320,43 @@ private slots:
         QFile shown(said.mid(from + 14, to + 1 + offered.size() - from - 14));
         QVERIFY(shown.open(QIODevice::ReadOnly));
         QCOMPARE(shown.readAll(), file);
+    }
+
+    // A signal ends the program as its Exit does: the data file alone holds
+    // what the journal held.
+    void signalLeavesTheFileWhole_data()
+    {
+        QTest::addColumn<int>("signal");
+        QTest::newRow("SIGTERM") << SIGTERM;
+        QTest::newRow("SIGHUP") << SIGHUP;
+    }
+
+    void signalLeavesTheFileWhole()
+    {
+        QFETCH(int, signal);
+        Account account;
+        QVERIFY(SettingsStore(account.store()).open());
+        // 204 rows in the journal, not in the file: a reader keeps the writer's close from moving them.
+        sqlite3 *reader = nullptr, *writer = nullptr;
+        sqlite3_open(account.store().toUtf8().constData(), &reader);
+        sqlite3_open(account.store().toUtf8().constData(), &writer);
+        QCOMPARE(sqlite3_exec(reader, "SELECT count(*) FROM settings", nullptr, nullptr, nullptr), SQLITE_OK);
+        QCOMPARE(sqlite3_exec(writer,
+                              "PRAGMA wal_autocheckpoint=0; WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 "
+                              "FROM n WHERE i < 204) INSERT INTO settings SELECT 'Anna', 'Row' || i, 'x', 'anna', "
+                              "'row' || i FROM n",
+                              nullptr, nullptr, nullptr),
+                 SQLITE_OK);
+        sqlite3_close(writer);
+        QCOMPARE(rowsInCopy(account), 0);
+        QProcess* program = account.start();
+        QVERIFY(account.up(*program));
+        sqlite3_close(reader);
+        ::kill(pid_t(program->processId()), signal);
+        QVERIFY(program->waitForFinished(10000));
+        QCOMPARE(program->exitStatus(), QProcess::NormalExit);
+        QCOMPARE(program->exitCode(), 128 + signal);
+        QCOMPARE(rowsInCopy(account), 204);
     }
 };
 

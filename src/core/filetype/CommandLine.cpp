@@ -1,6 +1,7 @@
 #include "core/filetype/CommandLine.h"
 
 #include "core/filetype/Exchange.h"
+#include "core/frame/CleanEnd.h"
 #include "core/frame/Module1.h"
 #include "core/frame/SettingsStore.h"
 #include "core/frame/Titles.h"
@@ -11,7 +12,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QTextStream>
 
 #include <cstdio>
 
@@ -42,9 +42,14 @@ QString quoted(const QString& name)
 bool confirmed(const QString& summary)
 {
     std::fputs(qPrintable(summary + QStringLiteral("\n\nImport? [y/N] ")), stderr);
-    QTextStream in(stdin);
-    const QString answer = in.readLine().trimmed().toLower();
+    const QString answer = QString::fromLocal8Bit(CleanEnd::readLine().value_or(QByteArray())).trimmed().toLower();
     return answer == u"y" || answer == u"yes";
+}
+
+int ended()
+{
+    return say(QStringLiteral("nothing imported: ended by %1").arg(CleanEnd::signalName(CleanEnd::received())),
+               128 + CleanEnd::received());
 }
 
 int exportFillUps(const SettingsStore& store, const QString& user, const QString& file)
@@ -64,10 +69,13 @@ int importFillUps(SettingsStore& store, const QString& user, const QString& file
     if (!plan.problem.isEmpty())
         return say(QDir::toNativeSeparators(file) + QStringLiteral(": ") + plan.problem, Failed);
     if (!yes && plan.toImport() > 0 && !confirmed(Exchange::Summary(plan, user, file)))
-        return say(QStringLiteral("nothing imported"), Declined);
+        return CleanEnd::received() ? ended() : say(QStringLiteral("nothing imported"), Declined);
     Exchange::ImportResult result;
     if (plan.toImport() > 0) {
-        result = Exchange::ApplyImport(store, user, plan);
+        // A signal stops the import between batches, before the commit: the store stays as it was.
+        result = Exchange::ApplyImport(store, user, plan, [](qint64, qint64) { return CleanEnd::received() == 0; });
+        if (result.cancelled)
+            return ended();
         if (result.outcome != SettingsStore::Update::Written)
             return say(QStringLiteral("nothing imported: %1").arg(store.lastError()), Failed);
     } else {
@@ -104,6 +112,7 @@ bool Wanted(int argc, char* argv[])
 int Run(int argc, char* argv[])
 {
     QCoreApplication app(argc, argv);
+    const CleanEnd::Signals ending(false);
     // The store's folder is named after the application, as for the windows.
     QCoreApplication::setApplicationName(QStringLiteral("Tanko"));
     QCommandLineParser parser;

@@ -1,6 +1,8 @@
 #include "core/filetype/CommandLine.h"
 #include "core/frame/Backup.h"
+#include "core/frame/CleanEnd.h"
 #include "core/frame/SettingsStore.h"
+#include "core/platform/FileArgument.h"
 #include "core/platform/SystemServices.h"
 #include "gui/WindowContext.h"
 #include "gui/base/Appearance.h"
@@ -31,7 +33,7 @@ int main(int argc, char* argv[])
     Platform::InstanceGuard& instance = *system.instance;
     if (instance.otherRunning()) {
         QCoreApplication core(argc, argv);
-        const QString openPath = CommandLine::FileToOpen(QCoreApplication::arguments());
+        const QString openPath = FileArgument(argc, argv);
         const bool reached = instance.wakeRunning(openPath);
         std::fputs(!reached ? "tankometer: already running in this account, but that program did not answer.\n"
                    : openPath.isEmpty()
@@ -42,8 +44,10 @@ int main(int argc, char* argv[])
     }
 
     QApplication app(argc, argv);
+    // SIGTERM, SIGHUP, SIGINT: out of the event loop, so that main ends and the store closes.
+    const CleanEnd::Signals ending(true);
     // A ".tnk" file opened from the desktop: offered for import once a user is chosen.
-    const QString openPath = CommandLine::FileToOpen(QCoreApplication::arguments());
+    const QString openPath = FileArgument(argc, argv);
     const Platform::DesktopServices desktop = Platform::desktopServices();
     installProgramFont();
     QApplication::setWindowIcon(programIcon());
@@ -58,6 +62,8 @@ int main(int argc, char* argv[])
     StartupBackup backup(store.path(), [&context](const BackupResult& result) {
         StoreMessages::BackupFailed(result, context.messages(), context.speech());
     });
+    // Logging out: the data file alone holds every fill-up, even if the session then ends the program by force.
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &app, [&store] { CleanEnd::checkpoint(store.path()); });
 
     StartUp windows(context);
     instance.listen([&windows](const QString& path) {

@@ -1,13 +1,13 @@
 #include "TestSupport.h"
 
 #include <QDir>
-#include <QTest>
-
+#include <QDirIterator>
 #include <QRegularExpression>
-
 #include <QTest>
 
+#include <grp.h>
 #include <sqlite3.h>
+#include <unistd.h>
 
 namespace TestSupport
 {
@@ -182,6 +182,11 @@ QProcess* ProgramAccount::start(const QStringList& arguments, const QStringList&
         env.insert(pair.section(u'=', 0, 0), pair.section(u'=', 1));
     process->setProcessEnvironment(env);
     process->setReadChannel(QProcess::StandardError);
+    if (m_uid)
+        process->setChildProcessModifier([uid = *m_uid] {
+            if (::setgroups(0, nullptr) != 0 || ::setgid(uid) != 0 || ::setuid(uid) != 0)
+                ::_exit(126);
+        });
     process->start(program, path(arguments.join(u'\n')).split(u'\n', Qt::SkipEmptyParts));
     return process;
 }
@@ -209,6 +214,15 @@ bool ProgramAccount::up(QProcess& process) const
         if (QFile::exists(path(QStringLiteral("~/data/applications/tankometer-tnk.desktop"))))
             return true;
     return false;
+}
+
+void ProgramAccount::runAs(uint uid)
+{
+    m_uid = uid;
+    QDirIterator it(m_dir.path(), QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+    for (QString path = m_dir.path(); !path.isEmpty(); path = it.hasNext() ? it.next() : QString())
+        if (::lchown(QFile::encodeName(path).constData(), uid, uid) != 0)
+            qFatal("cannot give %s to %u", qPrintable(path), uid);
 }
 
 void refuseKey(const QString& path, const QString& key, const char* reason)

@@ -13,6 +13,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <vector>
 
 // What a test needs around the code under test: its own store in a temporary
@@ -149,10 +150,14 @@ public:
     QString run(const QStringList& arguments, const QByteArray& input = "\n");
     // Past its store and into the user window, which declares the file type.
     bool up(QProcess& process) const;
+    // Later starts run as account uid (its group the same number), which gets
+    // the whole folder. Root only.
+    void runAs(uint uid);
 
 private:
     QProcessEnvironment environment() const;
     QTemporaryDir m_dir;
+    std::optional<uint> m_uid;
     std::vector<std::unique_ptr<QProcess>> m_processes;
 };
 

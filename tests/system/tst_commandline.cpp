@@ -1,13 +1,16 @@
 // The program on the command line, in an account of its own and without a
 // display: --export, --import with and without --yes, --help, --version, each
 // error with its exit status; and beside a running program, which a later
-// start hands the file to open.
+// start hands the file to open; an import that a signal ends.
 #include "TestSupport.h"
 
 #include "core/frame/Files.h"
 
 #include <QProcess>
 #include <QTest>
+
+#include <csignal>
+#include <sqlite3.h>
 
 using TestSupport::addRows;
 
@@ -27,6 +30,16 @@ public:
         QVERIFY(Files::write(path("~/in.tnk"), "date,litres\n2026-12-05,40\n2026-12-06,41\n").isEmpty());
     }
 };
+
+// Whether the process has a handler of its own for the signal.
+bool catches(const QProcess& process, int signal)
+{
+    QFile status(QStringLiteral("/proc/%1/status").arg(process.processId()));
+    const QByteArray text = status.open(QIODevice::ReadOnly) ? status.readAll() : QByteArray();
+    const qsizetype at = text.indexOf("SigCgt:");
+    return at >= 0 &&
+           (text.mid(at + 7, text.indexOf('\n', at) - at - 7).trimmed().toULongLong(nullptr, 16) >> (signal - 1)) & 1;
+}
 } // namespace
 
 class TestCommandLine : public QObject
@@ -76,6 +89,47 @@ private slots:
                  "0|tankometer: already running in this account; the file was handed to that window.\n|");
         QString said;
         QTRY_VERIFY((said += windows.readAllStandardError()).contains("asked to open " + account.path("~/in.tnk")));
+    }
+
+    // A signal at the question, or while another program holds the store,
+    // ends the import before anything is written, and closes the store.
+    void signalEndsAnImport_data()
+    {
+        QTest::addColumn<int>("signal");
+        QTest::addColumn<bool>("asked");
+        QTest::newRow("SIGTERM at the question") << SIGTERM << true;
+        QTest::newRow("SIGINT while the store is held") << SIGINT << false;
+        QTest::newRow("SIGHUP while the store is held") << SIGHUP << false;
+    }
+
+    void signalEndsAnImport()
+    {
+        QFETCH(int, signal);
+        QFETCH(bool, asked);
+        Account account;
+        const QString store = account.path("~/data/Tanko/tanko.db");
+        sqlite3* other = nullptr; // holds the store's write lock
+        if (!asked) {
+            sqlite3_open(store.toUtf8().constData(), &other);
+            QCOMPARE(sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+        }
+        QProcess& importing = *account.start({"--import", "Bert", "~/in.tnk", asked ? "" : "--yes"});
+        QByteArray said;
+        if (asked)
+            QTRY_VERIFY((said += importing.readAllStandardError()).endsWith("Import? [y/N] "));
+        else // after the exec, which drops this test's own handlers
+            QTRY_VERIFY(importing.waitForStarted() && catches(importing, signal));
+        ::kill(pid_t(importing.processId()), signal);
+        sqlite3_close(other);
+        QVERIFY(importing.waitForFinished(10000));
+        QCOMPARE(importing.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(importing.exitCode(), 128 + signal);
+        const QByteArray name = QByteArray(QTest::currentDataTag()).split(' ').front();
+        QVERIFY((said + importing.readAllStandardError())
+                    .endsWith("tankometer: nothing imported: ended by " + name + '\n'));
+        QVERIFY(!QFile::exists(store + "-wal"));
+        SettingsStore after(store);
+        QVERIFY(after.open() && !after.find(u"Bert", u"TotEntry"));
     }
 };
 

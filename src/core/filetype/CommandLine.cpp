@@ -2,6 +2,7 @@
 
 #include "core/Context.h"
 #include "core/filetype/Exchange.h"
+#include "core/frame/CleanEnd.h"
 #include "core/frame/SettingsStore.h"
 #include "core/frame/Titles.h"
 #include "core/records/FillUps.h"
@@ -13,7 +14,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
-#include <QTextStream>
 
 #include <cstdio>
 
@@ -44,9 +44,14 @@ QString quoted(const QString& name)
 bool confirmed(const QString& summary)
 {
     std::fputs(qPrintable(summary + QStringLiteral("\n\nImport? [y/N] ")), stderr);
-    QTextStream in(stdin);
-    const QString answer = in.readLine().trimmed().toLower();
+    const QString answer = QString::fromLocal8Bit(CleanEnd::readLine().value_or(QByteArray())).trimmed().toLower();
     return answer == u"y" || answer == u"yes";
+}
+
+int ended()
+{
+    return say(QStringLiteral("nothing imported: ended by %1").arg(CleanEnd::signalName(CleanEnd::received())),
+               128 + CleanEnd::received());
 }
 
 int exportFillUps(Context& context, const QString& file)
@@ -68,10 +73,13 @@ int importFillUps(Context& context, const QString& file, bool yes)
     if (!plan.problem.isEmpty())
         return say(QDir::toNativeSeparators(file) + QStringLiteral(": ") + plan.problem, Failed);
     if (!yes && plan.toImport() > 0 && !confirmed(Exchange::Summary(plan, context, file)))
-        return say(QStringLiteral("nothing imported"), Declined);
+        return CleanEnd::received() ? ended() : say(QStringLiteral("nothing imported"), Declined);
     FillUps::Appended result;
     if (plan.toImport() > 0) {
-        result = Exchange::ApplyImport(context, plan);
+        // A signal stops the import between batches, before the commit: the store stays as it was.
+        result = Exchange::ApplyImport(context, plan, [](qint64, qint64) { return CleanEnd::received() == 0; });
+        if (result.cancelled)
+            return ended();
         if (result.outcome != FillUps::Outcome::Done)
             return say(QStringLiteral("nothing imported: %1")
                            .arg(result.outcome == FillUps::Outcome::Failed ? context.fillUps().reason()
@@ -111,6 +119,7 @@ bool Wanted(int argc, char* argv[])
 int Run(int argc, char* argv[])
 {
     QCoreApplication app(argc, argv);
+    const CleanEnd::Signals ending(false);
     // The store's folder is named after the application, as for the windows.
     QCoreApplication::setApplicationName(QStringLiteral("Tanko"));
     QCommandLineParser parser;

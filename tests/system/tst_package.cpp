@@ -52,7 +52,12 @@ private slots:
         QVERIFY2(!depends.contains("-dev") && !depends.contains(u'|'), qPrintable(depends));
         const QString root = m_dir.filePath("root/usr/share/");
         QVERIFY(QFile::exists(root + "icons/hicolor/48x48/mimetypes/application-x-tanko.png"));
-        QVERIFY(bytesOf(root + "applications/tankometer.desktop").contains("\nExec=tankometer %f\n"));
+        QVERIFY(QFile::exists(root + "bash-completion/completions/tankometer"));
+        QVERIFY(bytesOf(root + "applications/org.example.tankometer.desktop").contains("\nExec=tankometer %f\n"));
+        // A new version needs its entry in the Debian changelog.
+        const QString version = run("dpkg-deb", {"-f", m_deb, "Version"}).trimmed();
+        QVERIFY(run("zcat", {root + "doc/tankometer/changelog.Debian.gz"})
+                    .startsWith(QString("tankometer (%1) ").arg(version)));
     }
 
 private:

@@ -14,6 +14,9 @@ PACKAGES += dpkg-dev file g++-mingw-w64-x86-64-win32
 # registry and its Python bindings, through which it reads the windows as a
 # screen reader does.
 PACKAGES += xvfb dbus-daemon at-spi2-core python3-pyatspi
+# The package's checks: lintian on the .deb, the AppStream metainfo and the
+# desktop entry validated as software centres and desktops read them.
+PACKAGES += lintian appstream desktop-file-utils
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
 deps:

@@ -29,6 +29,10 @@ add_custom_command(OUTPUT ${TANKO_ICON_FILES}
 add_custom_target(tanko_icons ALL DEPENDS ${TANKO_ICON_FILES})
 add_dependencies(tankometer tanko_icons)
 
+# The maintainer as the .deb, its changelog and the metainfo name them.
+set(TANKO_MAINTAINER_EMAIL "maintainers@users.noreply.c-seed-2becbf01.example")
+set(TANKO_MAINTAINER "Tankometer developers <${TANKO_MAINTAINER_EMAIL}>")
+
 set(TANKO_DOC_DIR ${CMAKE_INSTALL_DATADIR}/doc/tankometer)
 install(TARGETS tankometer RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES README.md packaging/copyright DESTINATION ${TANKO_DOC_DIR})
@@ -37,9 +41,10 @@ install(DIRECTORY docs/ DESTINATION ${TANKO_DOC_DIR}/docs FILES_MATCHING PATTERN
 
 if(UNIX AND NOT APPLE)
     set(TANKO_HICOLOR ${CMAKE_INSTALL_DATADIR}/icons/hicolor)
-    install(FILES packaging/tankometer.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
-    # The same type, comment and icon name that the running program declares
-    # per account, so that both declarations agree.
+    install(FILES packaging/org.example.tankometer.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+    # The same type, comment and icon name that a program run from its build
+    # folder declares per account, so that both declarations agree; this one
+    # also makes the type a kind of CSV.
     install(FILES packaging/tankometer.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages)
     install(FILES resources/tankometer.svg DESTINATION ${TANKO_HICOLOR}/scalable/apps)
     install(FILES resources/tankometer.svg DESTINATION ${TANKO_HICOLOR}/scalable/mimetypes
@@ -49,11 +54,38 @@ if(UNIX AND NOT APPLE)
         install(FILES ${png} DESTINATION ${TANKO_HICOLOR}/${size}x${size}/apps)
         install(FILES ${png} DESTINATION ${TANKO_HICOLOR}/${size}x${size}/mimetypes RENAME application-x-tanko.png)
     endforeach()
+
+    # The manual page and the Debian changelog compressed as Debian wants them:
+    # at most, without a name or time stamp, so that two builds give one file.
+    find_program(TANKO_GZIP gzip REQUIRED)
+    set(TANKO_GZIPPED)
+    foreach(file tankometer.1 changelog.Debian)
+        set(gz ${CMAKE_CURRENT_BINARY_DIR}/packaging/${file}.gz)
+        add_custom_command(OUTPUT ${gz}
+            COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_CURRENT_BINARY_DIR}/packaging
+            COMMAND ${TANKO_GZIP} -9 -n -c ${CMAKE_CURRENT_SOURCE_DIR}/packaging/${file} > ${gz}
+            DEPENDS packaging/${file}
+            VERBATIM)
+        list(APPEND TANKO_GZIPPED ${gz})
+    endforeach()
+    add_custom_target(tanko_gzipped ALL DEPENDS ${TANKO_GZIPPED})
+    install(FILES ${CMAKE_CURRENT_BINARY_DIR}/packaging/tankometer.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+    install(FILES ${CMAKE_CURRENT_BINARY_DIR}/packaging/changelog.Debian.gz DESTINATION ${TANKO_DOC_DIR})
+    install(FILES packaging/tankometer.bash-completion DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions
+            RENAME tankometer)
+    # Each tag lintian may not apply here, with the reason in a comment.
+    install(FILES packaging/tankometer.lintian-overrides DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides
+            RENAME tankometer)
+
+    # The software centres' description, its links under the project's home.
+    set(TANKO_METAINFO ${CMAKE_CURRENT_BINARY_DIR}/packaging/org.example.tankometer.metainfo.xml)
+    configure_file(packaging/org.example.tankometer.metainfo.xml.in ${TANKO_METAINFO} @ONLY)
+    install(FILES ${TANKO_METAINFO} DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 endif()
 
 set(CPACK_PACKAGE_NAME tankometer)
 set(CPACK_PACKAGE_VENDOR "Tankometer developers")
-set(CPACK_PACKAGE_CONTACT "Tankometer developers")
+set(CPACK_PACKAGE_CONTACT "${TANKO_MAINTAINER}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "fuel consumption of a vehicle, fill-up by fill-up")
 # Lines of the long description as dpkg shows them, under 80 columns.
 string(JOIN "\n" CPACK_PACKAGE_DESCRIPTION
@@ -66,7 +98,7 @@ set(CPACK_STRIP_FILES ON)
 if(UNIX AND NOT APPLE)
     set(CPACK_GENERATOR DEB)
     set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
-    set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Tankometer developers")
+    set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${TANKO_MAINTAINER}")
     set(CPACK_DEBIAN_PACKAGE_SECTION utils)
     set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
     set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

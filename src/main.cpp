@@ -44,6 +44,8 @@ int main(int argc, char* argv[])
     }
 
     QApplication app(argc, argv);
+    // The desktop matches the windows to the installed entry by this name.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.example.tankometer"));
     // SIGTERM, SIGHUP, SIGINT: out of the event loop, so that main ends and the store closes.
     const CleanEnd::Signals ending(true);
     // A ".tnk" file opened from the desktop: offered for import once a user is chosen.

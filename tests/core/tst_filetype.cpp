@@ -1,7 +1,8 @@
 // The ".tnk" data-file type: the declaration through the registry routines,
 // the classes table that stands in for the registry, and the freedesktop
 // files, written whole or not at all, with an open command the desktop reads
-// back as the program's path exactly.
+// back as the program's path exactly, and left to an installation that
+// declares the type itself.
 #include "TestSupport.h"
 
 #include "core/filetype/modFileType.h"
@@ -10,7 +11,9 @@
 #include "core/platform/ClassesStore.h"
 #include "core/platform/FreedesktopShell.h"
 
+#include <QDirIterator>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QTest>
 
 using modFileType::ClassesRoot;
@@ -21,6 +24,17 @@ QByteArray bytesOf(const QString& path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+// The files below a folder, by path relative to it, sorted.
+QStringList filesUnder(const QString& dir)
+{
+    QStringList files;
+    QDirIterator it(dir, QDir::Files | QDir::System, QDirIterator::Subdirectories);
+    while (it.hasNext())
+        files << QDir(dir).relativeFilePath(it.next());
+    files.sort();
+    return files;
 }
 
 // The eight items as the registry holds them, "|" between them.
@@ -137,6 +151,89 @@ private slots:
         QCOMPARE(bytesOf(entry), QByteArray("[Desktop Entry]\nExec=old %f\n"));
         QCOMPARE(QDir(home.filePath("applications")).entryList(QDir::Files | QDir::System),
                  QStringList{"tankometer-tnk.desktop"});
+    }
+
+    // The installed program leaves the account to its package's declaration:
+    // it writes nothing there and removes, at start, the copies an earlier
+    // run wrote, unless the user changed them. Anything else declares as before.
+    // "~" is a scratch root holding usr/bin/tankometer, usr/share (the
+    // installation) and build/tankometer.
+    void installedProgram_data()
+    {
+        QTest::addColumn<QString>("exec"); // of the installed entry; "" for none
+        QTest::addColumn<bool>("mimeInstalled");
+        QTest::addColumn<QString>("dataDirs");
+        QTest::addColumn<QString>("program");
+        QTest::addColumn<QString>("earlier"); // copies in the account: "none", "own", "edited"
+        QTest::addColumn<QStringList>("afterStart");
+        QTest::addColumn<QStringList>("afterDeclaring");
+        const QStringList all = {"applications/tankometer-tnk.desktop", "icons/hicolor/scalable/apps/tankometer.svg",
+                                 "icons/hicolor/scalable/mimetypes/application-x-tanko.svg",
+                                 "mime/packages/tankometer-tnk.xml"};
+        const QStringList none;
+        const QString installed = "~/usr/bin/tankometer", built = "~/build/tankometer";
+        QTest::newRow("from a build folder: declared")
+            << "tankometer" << true << "~/usr/share" << built << "none" << none << all;
+        QTest::newRow("from a build folder: earlier copies kept")
+            << "tankometer" << true << "~/usr/share" << built << "own" << all << all;
+        QTest::newRow("installed: nothing written")
+            << "tankometer" << true << "~/usr/share" << installed << "none" << none << none;
+        QTest::newRow("installed: earlier copies removed at start")
+            << "tankometer" << true << "~/usr/share" << installed << "own" << none << none;
+        QTest::newRow("installed: a copy the user changed kept")
+            << "tankometer" << true << "~/usr/share" << installed << "edited"
+            << QStringList{"applications/tankometer-tnk.desktop"} << QStringList{"applications/tankometer-tnk.desktop"};
+        QTest::newRow("installed, Exec by full path")
+            << "~/usr/bin/tankometer" << true << "~/usr/share" << installed << "own" << none << none;
+        QTest::newRow("installed in the second data folder")
+            << "tankometer" << true << "~/other:~/usr/share" << installed << "own" << none << none;
+        QTest::newRow("entry starts another program: declared")
+            << "~/build/tankometer" << true << "~/usr/share" << installed << "own" << all << all;
+        QTest::newRow("no entry installed: declared")
+            << "" << true << "~/usr/share" << installed << "own" << all << all;
+        QTest::newRow("no MIME type installed: declared")
+            << "tankometer" << false << "~/usr/share" << installed << "own" << all << all;
+        QTest::newRow("installation outside XDG_DATA_DIRS: declared")
+            << "tankometer" << true << "~/other" << installed << "own" << all << all;
+    }
+
+    void installedProgram()
+    {
+        QFETCH(QString, exec);
+        QFETCH(bool, mimeInstalled);
+        QFETCH(QString, dataDirs);
+        QFETCH(QString, program);
+        QFETCH(QString, earlier);
+        QTemporaryDir root;
+        const auto at = [&root](QString path) { return path.replace("~", root.path()); };
+        const auto guard = qScopeGuard([] { qunsetenv("XDG_DATA_DIRS"); });
+        for (const char* file : {"usr/bin/tankometer", "build/tankometer"})
+            QVERIFY(Files::write(root.filePath(file), "#!/bin/sh\n").isEmpty());
+        if (!exec.isEmpty())
+            QVERIFY(Files::write(root.filePath("usr/share/applications/org.example.tankometer.desktop"),
+                                 "[Desktop Entry]\nType=Application\nName=Tankometer\nExec=" + at(exec).toUtf8() +
+                                     " %f\nMimeType=application/x-tanko;\n")
+                        .isEmpty());
+        if (mimeInstalled)
+            QVERIFY(Files::write(root.filePath("usr/share/mime/packages/tankometer.xml"), "<mime-info/>\n").isEmpty());
+        const QString home = root.filePath("home");
+        qputenv("XDG_DATA_HOME", home.toUtf8());
+        FreedesktopShell shell([&] { return at(program); }, [](const QString&, const QStringList&) {});
+
+        // The earlier run: the same program before its package was there.
+        qputenv("XDG_DATA_DIRS", root.filePath("empty").toUtf8());
+        if (earlier != "none")
+            shell.changeNotify(modFileType::AssocChanged, modFileType::IdList);
+        if (earlier == "edited") {
+            QFile entry(home + "/applications/tankometer-tnk.desktop");
+            QVERIFY(entry.open(QIODevice::Append) && entry.write("Comment=mine\n") > 0);
+        }
+
+        qputenv("XDG_DATA_DIRS", at(dataDirs).toUtf8());
+        shell.removeAccountCopiesIfInstalled();
+        QTEST(filesUnder(home), "afterStart");
+        shell.changeNotify(modFileType::AssocChanged, modFileType::IdList);
+        QTEST(filesUnder(home), "afterDeclaring");
     }
 };
 

@@ -1,7 +1,9 @@
 // The .deb as a user gets it: built by CPack from the current build, unpacked
-// with dpkg into a scratch root, its files checked. (The program itself starts
-// in tests/system/tst_startup.)
+// with dpkg into a scratch root, its files checked, and the package, its
+// metainfo and its menu entry judged by Debian's and freedesktop.org's tools.
+// (The program itself starts in tests/system/tst_startup.)
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTest>
 
@@ -52,7 +54,50 @@ private slots:
         QVERIFY2(!depends.contains("-dev") && !depends.contains(u'|'), qPrintable(depends));
         const QString root = m_dir.filePath("root/usr/share/");
         QVERIFY(QFile::exists(root + "icons/hicolor/48x48/mimetypes/application-x-tanko.png"));
-        QVERIFY(bytesOf(root + "applications/tankometer.desktop").contains("\nExec=tankometer %f\n"));
+        QVERIFY(QFile::exists(root + "bash-completion/completions/tankometer"));
+        QVERIFY(bytesOf(root + "applications/org.example.tankometer.desktop").contains("\nExec=tankometer %f\n"));
+        // A new version needs its entry in the Debian changelog.
+        const QString version = run("dpkg-deb", {"-f", m_deb, "Version"}).trimmed();
+        QVERIFY(run("zcat", {root + "doc/tankometer/changelog.Debian.gz"})
+                    .startsWith(QString("tankometer (%1) ").arg(version)));
+    }
+
+    // No error and no warning: each tool exits 0 and prints no line the
+    // complaint pattern matches. "@deb" and "@root" in the arguments stand
+    // for the package and its unpacked files. The metainfo's links lead to a
+    // home that need not answer from here, so appstreamcli stays offline.
+    void toolsFindNoFault_data()
+    {
+        QTest::addColumn<QString>("tool");
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("complaint");
+        QTest::newRow("lintian: the package")
+            << "lintian" << QStringList{"--fail-on", "error,warning", "@deb"} << "^[EW]: ";
+        QTest::newRow("appstreamcli: the metainfo")
+            << "appstreamcli"
+            << QStringList{"validate", "--no-net", "@root/usr/share/metainfo/org.example.tankometer.metainfo.xml"}
+            << "^[EW]: ";
+        QTest::newRow("desktop-file-validate: the menu entry")
+            << "desktop-file-validate" << QStringList{"@root/usr/share/applications/org.example.tankometer.desktop"}
+            << "(error|warning): ";
+    }
+
+    void toolsFindNoFault()
+    {
+        QFETCH(QString, tool);
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, complaint);
+        const QString program = QStandardPaths::findExecutable(tool);
+        QVERIFY2(!program.isEmpty(), qPrintable(tool + " is missing: make deps installs it"));
+        arguments.replaceInStrings("@deb", m_deb).replaceInStrings("@root", m_dir.filePath("root"));
+        QProcess process;
+        process.setProcessChannelMode(QProcess::MergedChannels);
+        process.start(program, arguments);
+        QVERIFY(process.waitForFinished(240000));
+        const QString output = QString::fromUtf8(process.readAll());
+        QVERIFY2(process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0, qPrintable(output));
+        const QRegularExpression complaints(complaint, QRegularExpression::MultilineOption);
+        QVERIFY2(!complaints.match(output).hasMatch(), qPrintable(output));
     }
 
 private:

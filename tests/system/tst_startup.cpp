@@ -363,6 +363,26 @@ private slots:
         QCOMPARE(program->exitCode(), 128 + signal);
         QCOMPARE(rowsInCopy(account), 204);
     }
+
+    // Once installed with its own desktop entry and MIME type, the program
+    // removes at start what an earlier run declared in the account, though
+    // the type's marker keeps it from declaring again.
+    void installedProgramTidiesTheAccount()
+    {
+        Account account;
+        QProcess* earlier = account.start();
+        QVERIFY(account.up(*earlier));
+        earlier->kill();
+        earlier->waitForFinished();
+        const QString entry = "[Desktop Entry]\nType=Application\nName=Tankometer\nExec=" TANKO_PROGRAM " %f\n";
+        QVERIFY(Files::write(account.path("~/share/applications/org.example.tankometer.desktop"), entry.toUtf8())
+                    .isEmpty());
+        QVERIFY(Files::write(account.path("~/share/mime/packages/tankometer.xml"), "<mime-info/>\n").isEmpty());
+        account.start({}, {"XDG_DATA_DIRS=" + account.path("~/share")});
+        QTRY_VERIFY_WITH_TIMEOUT(!QFile::exists(account.path("~/data/applications/tankometer-tnk.desktop")) &&
+                                     !QFile::exists(account.path("~/data/mime/packages/tankometer-tnk.xml")),
+                                 15000);
+    }
 };
 
 int main(int argc, char* argv[])

@@ -8,6 +8,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
 
@@ -36,6 +37,37 @@ QString runningProgram()
 void startDetached(const QString& program, const QStringList& arguments)
 {
     QProcess::startDetached(program, arguments);
+}
+
+QByteArray contentOf(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// XDG_DATA_DIRS, absolute folders only, or the XDG Base Directory default.
+QStringList dataDirs()
+{
+    QStringList dirs;
+    for (const QString& dir : qEnvironmentVariable("XDG_DATA_DIRS").split(u':', Qt::SkipEmptyParts))
+        if (QDir::isAbsolutePath(dir))
+            dirs << QDir::cleanPath(dir);
+    return dirs.isEmpty() ? QStringList{QStringLiteral("/usr/local/share"), QStringLiteral("/usr/share")} : dirs;
+}
+
+// The program an installed desktop entry starts: the first word of its Exec
+// key. Ours names a bare program; a quoted one matches no file, so that a
+// stranger's entry never counts as the installation.
+QString execProgram(const QString& entryPath)
+{
+    bool inEntry = false;
+    for (const QByteArray& line : contentOf(entryPath).split('\n')) {
+        if (line.startsWith('['))
+            inEntry = line.trimmed() == "[Desktop Entry]";
+        else if (inEntry && line.startsWith("Exec="))
+            return QString::fromUtf8(line.mid(5)).section(u' ', 0, 0, QString::SectionSkipEmpty);
+    }
+    return {};
 }
 } // namespace
 
@@ -83,56 +115,108 @@ QString FreedesktopShell::execArgument(const QString& argument)
     return escaped;
 }
 
-void FreedesktopShell::changeNotify(qint32 eventId, quint32 flags)
+std::vector<FreedesktopShell::AccountFile> FreedesktopShell::accountFiles() const
 {
-    Q_UNUSED(flags);
-    if (eventId != modFileType::AssocChanged)
-        return;
     const QString home = dataHome();
     const QString mime = QString::fromLatin1(MimeType);
     const QString iconName = QString(mime).replace(u'/', u'-');
-
-    writeFile(home + QStringLiteral("/mime/packages/") + QString::fromLatin1(MimeFile),
-              "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-              "<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n"
-              "  <mime-type type=\"" +
-                  mime.toUtf8() +
-                  "\">\n"
-                  "    <comment>Tanko saved Data</comment>\n"
-                  "    <icon name=\"" +
-                  iconName.toUtf8() +
-                  "\"/>\n"
-                  "    <glob pattern=\"*.tnk\"/>\n"
-                  "  </mime-type>\n"
-                  "</mime-info>\n");
+    std::vector<AccountFile> files;
+    files.push_back({home + QStringLiteral("/mime/packages/") + QString::fromLatin1(MimeFile),
+                     "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                     "<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n"
+                     "  <mime-type type=\"" +
+                         mime.toUtf8() +
+                         "\">\n"
+                         "    <comment>Tanko saved Data</comment>\n"
+                         "    <icon name=\"" +
+                         iconName.toUtf8() +
+                         "\"/>\n"
+                         "    <glob pattern=\"*.tnk\"/>\n"
+                         "  </mime-type>\n"
+                         "</mime-info>\n"});
 
     // NoDisplay: the entry only opens data files; it is no second menu item.
-    writeFile(home + QStringLiteral("/applications/") + QString::fromLatin1(DesktopFile),
-              "[Desktop Entry]\n"
-              "Type=Application\n"
-              "Version=1.0\n"
-              "Name=Tankometer\n"
-              "Exec=" +
-                  execArgument(m_programPath()).toUtf8() +
-                  " %f\n"
-                  "Icon=tankometer\n"
-                  "MimeType=" +
-                  mime.toUtf8() +
-                  ";\n"
-                  "NoDisplay=true\n"
-                  "Terminal=false\n");
+    files.push_back({home + QStringLiteral("/applications/") + QString::fromLatin1(DesktopFile),
+                     "[Desktop Entry]\n"
+                     "Type=Application\n"
+                     "Version=1.0\n"
+                     "Name=Tankometer\n"
+                     "Exec=" +
+                         execArgument(m_programPath()).toUtf8() +
+                         " %f\n"
+                         "Icon=tankometer\n"
+                         "MimeType=" +
+                         mime.toUtf8() +
+                         ";\n"
+                         "NoDisplay=true\n"
+                         "Terminal=false\n"});
 
     const QByteArray icon = programIconData();
     if (!icon.isEmpty()) {
-        writeFile(home + QStringLiteral("/icons/hicolor/scalable/apps/tankometer.svg"), icon);
-        writeFile(home + QStringLiteral("/icons/hicolor/scalable/mimetypes/") + iconName + QStringLiteral(".svg"),
-                  icon);
+        files.push_back({home + QStringLiteral("/icons/hicolor/scalable/apps/tankometer.svg"), icon});
+        files.push_back(
+            {home + QStringLiteral("/icons/hicolor/scalable/mimetypes/") + iconName + QStringLiteral(".svg"), icon});
     }
+    return files;
+}
 
+void FreedesktopShell::refreshCaches(const QString& home)
+{
     const QString updateMime = QStandardPaths::findExecutable(QStringLiteral("update-mime-database"));
     if (!updateMime.isEmpty())
         m_runner(updateMime, {home + QStringLiteral("/mime")});
     const QString updateDesktop = QStandardPaths::findExecutable(QStringLiteral("update-desktop-database"));
     if (!updateDesktop.isEmpty())
         m_runner(updateDesktop, {home + QStringLiteral("/applications")});
+}
+
+void FreedesktopShell::changeNotify(qint32 eventId, quint32 flags)
+{
+    Q_UNUSED(flags);
+    if (eventId != modFileType::AssocChanged)
+        return;
+    // The installation declares the type; the start removed the account's copies.
+    if (installed())
+        return;
+    for (const AccountFile& file : accountFiles())
+        writeFile(file.path, file.content);
+    refreshCaches(dataHome());
+}
+
+void FreedesktopShell::removeAccountCopiesIfInstalled()
+{
+    if (!installed())
+        return;
+    bool removed = false;
+    // Only a file exactly as this program writes it: one the user changed is theirs.
+    for (const AccountFile& file : accountFiles()) {
+        if (QFileInfo(file.path).size() != file.content.size() || contentOf(file.path) != file.content)
+            continue;
+        if (QFile::remove(file.path))
+            removed = true;
+        else
+            qCWarning(lcFileType, "cannot remove %s", qUtf8Printable(file.path));
+    }
+    if (removed)
+        refreshCaches(dataHome());
+}
+
+bool FreedesktopShell::installed() const
+{
+    const QString program = QFileInfo(m_programPath()).canonicalFilePath();
+    if (program.isEmpty())
+        return false;
+    for (const QString& dir : dataDirs()) {
+        if (!QFileInfo::exists(dir + QStringLiteral("/mime/packages/") + QString::fromLatin1(InstalledMimeFile)))
+            continue;
+        const QString exec =
+            execProgram(dir + QStringLiteral("/applications/") + QString::fromLatin1(InstalledDesktopFile));
+        if (exec.isEmpty())
+            continue;
+        // A bare name is the program installed with that data folder: PREFIX/bin beside PREFIX/share.
+        const QString path = QDir::isAbsolutePath(exec) ? exec : dir + QStringLiteral("/../bin/") + exec;
+        if (QFileInfo(path).canonicalFilePath() == program)
+            return true;
+    }
+    return false;
 }

@@ -58,7 +58,15 @@ public:
     // separator included, as the folder is reported there.
     QString folder() override { return QDir::toNativeSeparators(QCoreApplication::applicationDirPath()); }
     QString exeName() override { return QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName(); }
-    QString filePath() override { return QCoreApplication::applicationFilePath(); }
+    QString filePath() override
+    {
+        // Also asked before the application object exists, for the account's desktop files.
+#ifdef Q_OS_LINUX
+        if (!QCoreApplication::instance())
+            return QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath();
+#endif
+        return QCoreApplication::applicationFilePath();
+    }
 };
 } // namespace
 
@@ -75,6 +83,9 @@ SystemServices systemServices(const QString& classesFile)
 #else
     static ClassesStore registry([classesFile] { return classesFile; });
     static FreedesktopShell shell([] { return program.filePath(); });
+    // The type is declared only once per account: the copies an earlier run
+    // left there are looked at on every start instead.
+    shell.removeAccountCopiesIfInstalled();
 #endif
     return {&clock, &launcher, &registry, &shell, &program, &instance};
 }

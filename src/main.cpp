@@ -16,6 +16,25 @@
 
 #include <cstdio>
 
+namespace
+{
+// A second start in the same account ends here, before it opens a window or
+// the store: the running program comes to the front, with the file to open if
+// there is one. Only the command line hears of it.
+int wakeRunning(Platform::InstanceGuard& instance, int argc, char* argv[])
+{
+    QCoreApplication core(argc, argv);
+    const QString openPath = FileArgument(argc, argv);
+    const bool reached = instance.wakeRunning(openPath);
+    std::fputs(!reached ? "tankometer: already running in this account, but that program did not answer.\n"
+               : openPath.isEmpty()
+                   ? "tankometer: already running in this account; that window was brought to the front.\n"
+                   : "tankometer: already running in this account; the file was handed to that window.\n",
+               stderr);
+    return 0;
+}
+} // namespace
+
 int main(int argc, char* argv[])
 {
     // --export, --import, --help, --version: no window, no display, and no
@@ -27,21 +46,9 @@ int main(int argc, char* argv[])
     QCoreApplication::setApplicationName(QStringLiteral("Tanko"));
     const QString storePath = SettingsStore::defaultPath();
     const Platform::SystemServices system = Platform::systemServices(storePath);
-    // A second start in the same account ends here, before it opens a window
-    // or the store: the running program comes to the front, with the file to
-    // open if there is one. Only the command line hears of it.
     Platform::InstanceGuard& instance = *system.instance;
-    if (instance.otherRunning()) {
-        QCoreApplication core(argc, argv);
-        const QString openPath = FileArgument(argc, argv);
-        const bool reached = instance.wakeRunning(openPath);
-        std::fputs(!reached ? "tankometer: already running in this account, but that program did not answer.\n"
-                   : openPath.isEmpty()
-                       ? "tankometer: already running in this account; that window was brought to the front.\n"
-                       : "tankometer: already running in this account; the file was handed to that window.\n",
-                   stderr);
-        return 0;
-    }
+    if (instance.otherRunning())
+        return wakeRunning(instance, argc, argv);
 
     QApplication app(argc, argv);
     // The desktop matches the windows to the installed entry by this name.

@@ -16,6 +16,7 @@
 #include <QLocale>
 
 #include <cstdio>
+#include <variant>
 
 namespace CommandLine
 {
@@ -116,12 +117,20 @@ bool Wanted(int argc, char* argv[])
     return false;
 }
 
-int Run(int argc, char* argv[])
+namespace
 {
-    QCoreApplication app(argc, argv);
-    const CleanEnd::Signals ending(false);
-    // The store's folder is named after the application, as for the windows.
-    QCoreApplication::setApplicationName(QStringLiteral("Tanko"));
+// What the arguments ask for, once they are known to make sense.
+struct Request
+{
+    bool exporting = false;
+    bool yes = false;
+    QString user;
+    QString file;
+};
+
+// The request, or the exit status when the arguments were answered or refused.
+std::variant<Request, int> parseArguments()
+{
     QCommandLineParser parser;
     parser.setApplicationDescription(
         QStringLiteral("Tankometer follows the fuel consumption of your vehicle. Without options it opens its "
@@ -160,8 +169,33 @@ int Run(int argc, char* argv[])
         return say(QStringLiteral("--yes goes with --import"), Usage);
     if (parser.positionalArguments().size() != 1)
         return say(QStringLiteral("give one FILE after the user's name (see --help)"), Usage);
-    const QString user = parser.value(parser.isSet(exporting) ? exporting : importing);
-    const QString file = parser.positionalArguments().front();
+    return Request{parser.isSet(exporting), parser.isSet(yes),
+                   parser.value(parser.isSet(exporting) ? exporting : importing), parser.positionalArguments().front()};
+}
+
+// NAME as the user window lists users: exactly, letter case included.
+int noSuchUser(const QString& user, const QStringList& users)
+{
+    QStringList names;
+    for (const QString& name : users)
+        names << quoted(name);
+    return say(QStringLiteral("no user named %1 (names are matched exactly, letter case included); %2")
+                   .arg(quoted(user), names.isEmpty() ? QStringLiteral("there are no users yet")
+                                                      : QStringLiteral("the users are ") + names.join(u", ")),
+               Usage);
+}
+} // namespace
+
+int Run(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);
+    const CleanEnd::Signals ending(false);
+    // The store's folder is named after the application, as for the windows.
+    QCoreApplication::setApplicationName(QStringLiteral("Tanko"));
+    const std::variant<Request, int> parsed = parseArguments();
+    if (const int* status = std::get_if<int>(&parsed))
+        return *status;
+    const Request& request = std::get<Request>(parsed);
 
     // A missing store is not made here: it has no users.
     const QString path = SettingsStore::defaultPath();
@@ -171,18 +205,10 @@ int Run(int argc, char* argv[])
     // The texts of summaries and refusals in English, whoever the user is.
     Context context(store, Platform::SystemServices(), LocaleInfo::fromQLocale(QLocale::system()));
     const QStringList users = store.isOpen() ? context.users().read().names : QStringList();
-    if (!users.contains(user)) {
-        QStringList names;
-        for (const QString& name : users)
-            names << quoted(name);
-        return say(QStringLiteral("no user named %1 (names are matched exactly, letter case included); %2")
-                       .arg(quoted(user), names.isEmpty()
-                                              ? QStringLiteral("there are no users yet")
-                                              : QStringLiteral("the users are ") + names.join(QStringLiteral(", "))),
-                   Usage);
-    }
-    context.setUser(user);
-    return parser.isSet(exporting) ? exportFillUps(context, file) : importFillUps(context, file, parser.isSet(yes));
+    if (!users.contains(request.user))
+        return noSuchUser(request.user, users);
+    context.setUser(request.user);
+    return request.exporting ? exportFillUps(context, request.file) : importFillUps(context, request.file, request.yes);
 }
 
 QString FileToOpen(const QStringList& arguments)

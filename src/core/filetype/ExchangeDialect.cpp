@@ -5,6 +5,7 @@
 #include <QRegularExpression>
 
 #include <algorithm>
+#include <optional>
 #include <vector>
 
 namespace Exchange
@@ -82,12 +83,11 @@ bool hasWord(const QString& words, const QString& synonym)
     return words.contains(u' ' + synonym + u' ');
 }
 
-} // namespace
-
-Columns columnsOf(const QStringList& header)
+// Our own names, all of them or some that a spreadsheet left; nothing when
+// another name stands beside them.
+std::optional<Columns> ownColumns(const QStringList& header)
 {
     Columns columns;
-    // Our own names, all of them or some that a spreadsheet left.
     const QStringList own = [] {
         QStringList names;
         for (const char* name : TnkFile::OwnColumns)
@@ -107,12 +107,16 @@ Columns columnsOf(const QStringList& header)
             allOwn = false;
         }
     }
-    if (allOwn && ours && columns.at[Date] >= 0) {
-        columns.own = true;
-        return columns;
-    }
+    if (!allOwn || !ours || columns.at[Date] < 0)
+        return std::nullopt;
+    columns.own = true;
+    return columns;
+}
 
-    columns = Columns();
+// Another log's columns, by the words of their titles.
+Columns otherColumns(const QStringList& header)
+{
+    Columns columns;
     std::vector<QString> words(header.size());
     std::vector<bool> perUnit(header.size());
     for (int c = 0; c < header.size(); ++c) {
@@ -146,6 +150,12 @@ Columns columnsOf(const QStringList& header)
                 }
         }
     return columns;
+}
+} // namespace
+
+Columns columnsOf(const QStringList& header)
+{
+    return ownColumns(header).value_or(otherColumns(header));
 }
 
 } // namespace Exchange

@@ -76,6 +76,47 @@ std::vector<char> duplicatesOf(const std::vector<FillUp>& fillUps, const FillUpL
     return duplicate;
 }
 
+// The field separator that makes the header name the most columns we know,
+// and the columns it names.
+Columns headerOf(const QString& text, ImportPlan& plan, QStringList& header)
+{
+    Columns columns;
+    for (const QChar separator : {u',', u';'}) {
+        TnkFile::Row first;
+        TnkFile::Records(text, separator).next(first);
+        const Columns found = columnsOf(first.fields);
+        if (found.usable() && (!columns.usable() || found.found() > columns.found() ||
+                               (found.found() == columns.found() && first.fields.size() > header.size()))) {
+            columns = found;
+            header = first.fields;
+            plan.separator = separator;
+        }
+    }
+    return columns;
+}
+
+// Once through the lines for the decimal sign and the odometer readings,
+// holding one line at a time.
+void readNumbers(const QString& text, const Columns& columns, ImportPlan& plan, LineReader& reader)
+{
+    DecimalSign decimal;
+    QStringList odometer;
+    TnkFile::Row row;
+    TnkFile::Records records(text, plan.separator);
+    records.next(row);
+    while (records.next(row)) {
+        for (const Role role : {Odometer, Distance, Litres, Consumption, Amount, Paid})
+            if (columns.at[role] >= 0)
+                decimal.add(row.fields.value(columns.at[role]));
+        if (columns.at[Odometer] >= 0)
+            odometer << row.fields.value(columns.at[Odometer]);
+    }
+    plan.decimal = decimal.sign(plan.separator);
+    reader.setDecimal(plan.decimal);
+    if (columns.at[Odometer] >= 0)
+        reader.readOdometer(odometer);
+}
+
 ImportPlan problem(const Context& context, Text::Id text)
 {
     ImportPlan plan;
@@ -95,47 +136,16 @@ ImportPlan PlanImport(QByteArray bytes, Context& context)
     if (decoded.problem == TnkFile::TextProblem::Binary)
         return problem(context, Text::FileBinary);
 
-    // The field separator that makes the header name the most columns we know.
     ImportPlan plan;
     QStringList header;
-    Columns columns;
-    for (const QChar separator : {u',', u';'}) {
-        TnkFile::Row first;
-        TnkFile::Records(decoded.text, separator).next(first);
-        const Columns found = columnsOf(first.fields);
-        if (found.usable() && (!columns.usable() || found.found() > columns.found() ||
-                               (found.found() == columns.found() && first.fields.size() > header.size()))) {
-            columns = found;
-            header = first.fields;
-            plan.separator = separator;
-        }
-    }
+    const Columns columns = headerOf(decoded.text, plan, header);
     if (!columns.usable())
         return problem(context, Text::NoColumns);
     plan.ownFormat = columns.own;
-
-    // Once through the lines for the decimal sign and the odometer readings,
-    // once more for the fill-ups, holding one line at a time.
-    DecimalSign decimal;
-    QStringList odometer;
-    TnkFile::Row row;
-    {
-        TnkFile::Records records(decoded.text, plan.separator);
-        records.next(row);
-        while (records.next(row)) {
-            for (const Role role : {Odometer, Distance, Litres, Consumption, Amount, Paid})
-                if (columns.at[role] >= 0)
-                    decimal.add(row.fields.value(columns.at[role]));
-            if (columns.at[Odometer] >= 0)
-                odometer << row.fields.value(columns.at[Odometer]);
-        }
-    }
-    plan.decimal = decimal.sign(plan.separator);
     LineReader reader(header, columns, plan.decimal, context.currencies().named(), context.speech());
-    if (columns.at[Odometer] >= 0)
-        reader.readOdometer(odometer);
-    odometer.clear();
+    readNumbers(decoded.text, columns, plan, reader);
 
+    TnkFile::Row row;
     TnkFile::Records records(decoded.text, plan.separator);
     records.next(row);
     for (size_t index = 0; records.next(row); ++index) {

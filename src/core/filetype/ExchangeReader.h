@@ -46,6 +46,9 @@ public:
     LineReader(const QStringList& header, const Columns& columns, QChar decimal, std::vector<CurrencyRow> currencies,
                const Speech& speech);
 
+    // The file's decimal sign, once its numbers told it.
+    void setDecimal(QChar decimal) { m_decimal = decimal; }
+
     // The distance of each line from an odometer column: the difference to the
     // reading of the fill-up before in time, the line above, or the line
     // below in a file that lists the newest first.

@@ -91,44 +91,54 @@ QString versionText()
     return QStringLiteral("Version ") + ProgramVersion();
 }
 
-// Appends the body to out; body gets what the final line and the header need.
-void appendBody(QString& out, const FillUpList& records, ReportBody& body, const Speech& speech)
+// Writes the body line by line into out; body gets what the final line and
+// the header need.
+class BodyWriter
 {
-    if (records.empty())
-        return;
-    body.noRecords = false;
+public:
+    BodyWriter(QString& out, const FillUpList& records, ReportBody& body, const Speech& speech)
+        : out(out), records(records), body(body), speech(speech), liters(speech.text(Text::Liters))
+    {
+    }
 
-    const QString liters = speech.text(Text::Liters);
-    const QString monthLabel = speech.text(Text::MonthlyAverage);
-    using F = FillUpList;
+    void write()
+    {
+        if (records.empty())
+            return;
+        body.noRecords = false;
+        QStringView date = text(records, 0, FillUpList::Date, u"0");
+        for (size_t k = 0; k < records.size(); ++k) {
+            const bool last = k + 1 == records.size();
+            fillUpLine(k, date);
+            const QStringView next = last ? QStringView() : text(records, k + 1, FillUpList::Date, u"0");
+            if (last || monthKey(date) != monthKey(next))
+                monthLine(last);
+            date = next;
+        }
+        finalLine();
+    }
 
-    int count = 0;
-    int monthCount = 0;
-    double sum = 0;
-    double monthSum = 0;
-    double monthAmount = 0;
-    QStringView date = text(records, 0, F::Date, u"0");
-    for (size_t k = 0; k < records.size(); ++k) {
-        const bool last = k + 1 == records.size();
-        const QStringView tanko = text(records, k, F::Consumption, u"0");
-        const QStringView payCom = text(records, k, F::Paid, u"");
-        const double conso = orZero(records.value(k, F::Consumption));
-        const double amount = orZero(records.value(k, F::Euro));
-
+private:
+    // " date - 06.15 Liters / 100 Kms - Tot: 60 € (46.80 USD)"
+    void fillUpLine(size_t k, QStringView date)
+    {
+        const double conso = orZero(records.value(k, FillUpList::Consumption));
+        const double amount = orZero(records.value(k, FillUpList::Euro));
+        const QStringView payCom = text(records, k, FillUpList::Paid, u"");
         out += u' ';
         out += date;
         if (conso != 0) {
             ++count;
             ++monthCount;
             out += QStringLiteral(" - ");
-            out += tanko;
+            out += text(records, k, FillUpList::Consumption, u"0");
             out += u' ';
             out += liters;
             out += kPerHundred;
         }
         if (amount != 0) {
             out += kTotal;
-            appendAmount(out, records.text(k, F::Euro), amount, speech.locale);
+            appendAmount(out, records.text(k, FillUpList::Euro), amount, speech.locale);
             out += kEuro;
         }
         if (!payCom.isEmpty()) {
@@ -141,17 +151,15 @@ void appendBody(QString& out, const FillUpList& records, ReportBody& body, const
         body.totalAmount += amount;
         monthSum += conso;
         monthAmount += amount;
+    }
 
-        const QStringView next = last ? QStringView() : text(records, k + 1, F::Date, u"0");
-        if (!last && monthKey(date) == monthKey(next)) {
-            date = next;
-            continue;
-        }
+    void monthLine(bool last)
+    {
         const double monthAverage = monthCount > 0 ? monthSum / monthCount : 0;
         if (averageShown(monthAverage)) {
             out += kCrLf;
             out += QStringLiteral("- ");
-            out += monthLabel;
+            out += speech.text(Text::MonthlyAverage);
             out += QStringLiteral(": ");
             out += averageFigure(monthAverage, speech);
             out += u' ';
@@ -172,30 +180,48 @@ void appendBody(QString& out, const FillUpList& records, ReportBody& body, const
         monthCount = 0;
         monthSum = 0;
         monthAmount = 0;
-        date = next;
     }
 
-    body.TotalAverage = count > 0 ? sum / count : 0;
-    out += kCrLf;
-    if (body.totalAmount == 0)
+    void finalLine()
+    {
+        body.TotalAverage = count > 0 ? sum / count : 0;
         out += kCrLf;
-    if (averageShown(body.TotalAverage)) {
-        body.finalLine = true;
-        body.averageText = averageFigure(body.TotalAverage, speech);
-        body.unitText = averageUnit(body.TotalAverage, speech);
-        out += QStringLiteral("- ");
-        out += speech.text(Text::TotalAverage);
-        out += QStringLiteral(": ");
-        out += body.averageText;
-        out += u' ';
-        out += body.unitText;
-        out += kPerHundred;
+        if (body.totalAmount == 0)
+            out += kCrLf;
+        if (averageShown(body.TotalAverage)) {
+            body.finalLine = true;
+            body.averageText = averageFigure(body.TotalAverage, speech);
+            body.unitText = averageUnit(body.TotalAverage, speech);
+            out += QStringLiteral("- ");
+            out += speech.text(Text::TotalAverage);
+            out += QStringLiteral(": ");
+            out += body.averageText;
+            out += u' ';
+            out += body.unitText;
+            out += kPerHundred;
+        }
+        if (body.totalAmount != 0) {
+            out += kTotal;
+            out += euros(body.totalAmount, speech);
+            out += kEuro;
+        }
     }
-    if (body.totalAmount != 0) {
-        out += kTotal;
-        out += euros(body.totalAmount, speech);
-        out += kEuro;
-    }
+
+    QString& out;
+    const FillUpList& records;
+    ReportBody& body;
+    const Speech& speech;
+    const QString liters;
+    int count = 0;
+    int monthCount = 0;
+    double sum = 0;
+    double monthSum = 0;
+    double monthAmount = 0;
+};
+
+void appendBody(QString& out, const FillUpList& records, ReportBody& body, const Speech& speech)
+{
+    BodyWriter(out, records, body, speech).write();
 }
 
 void appendHeader(QString& text, const QString& user, const Speech& speech)

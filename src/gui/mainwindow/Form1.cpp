@@ -59,9 +59,17 @@ Form1::Form1(WindowContext& context, QWidget* parent)
 
     Timer1.setInterval(500);
     connect(&Timer1, &QTimer::timeout, this, &Form1::Timer1_Timer);
+    makeStatusBar();
+    Form_Load();
+}
 
-    // Status bar: the date and the time keep themselves current; the third
-    // panel shows the total average.
+Form1::~Form1() = default;
+
+// The date and the time keep themselves current; the third panel shows the
+// total average. A screen reader reads each field as its label and each
+// result with the heading above it.
+void Form1::makeStatusBar()
+{
     for (int i = 0; i < 3; ++i) {
         m_panels[i] = new QLabel(ui->StatusBar1);
         m_panels[i]->setObjectName(QStringLiteral("Panel%1").arg(i + 1));
@@ -73,8 +81,6 @@ Form1::Form1(WindowContext& context, QWidget* parent)
     ui->StatusBar1->addWidget(m_panels[0]);
     ui->StatusBar1->addWidget(m_panels[1]);
     ui->StatusBar1->addWidget(m_panels[2], 1);
-    // A screen reader reads each field as its label and each result with the
-    // heading above it.
     Accessibility::labelField(Label1[2], Text1[0]);
     Accessibility::labelField(Label1[3], Text1[1]);
     Accessibility::labelField(Label1[4], Text1[2]);
@@ -87,11 +93,7 @@ Form1::Form1(WindowContext& context, QWidget* parent)
     connect(&m_clock, &QTimer::timeout, this, &Form1::updateClock);
     m_clock.start();
     updateClock();
-
-    Form_Load();
 }
-
-Form1::~Form1() = default;
 
 void Form1::Form_Load()
 {

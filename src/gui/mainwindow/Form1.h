@@ -55,6 +55,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    void makeStatusBar();
     void Form_Load();
     void Form_Activate();
     void SelLang();

@@ -14,6 +14,9 @@ PACKAGES += dpkg-dev file g++-mingw-w64-x86-64-win32
 # registry and its Python bindings, through which it reads the windows as a
 # screen reader does.
 PACKAGES += xvfb dbus-daemon at-spi2-core python3-pyatspi
+# The store on a PostgreSQL server: libpq to build, and the server the tests
+# start for themselves (initdb, pg_ctl).
+PACKAGES += libpq-dev postgresql
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
 deps:

@@ -17,6 +17,9 @@ PACKAGES += xvfb dbus-daemon at-spi2-core python3-pyatspi
 # The package's checks: lintian on the .deb, the AppStream metainfo and the
 # desktop entry validated as software centres and desktops read them.
 PACKAGES += lintian appstream desktop-file-utils
+# The store on a PostgreSQL server: libpq to build, and the server the tests
+# start for themselves (initdb, pg_ctl).
+PACKAGES += libpq-dev postgresql
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
 deps:

@@ -7,7 +7,8 @@ configure_file(packaging/tankometer.rc.in ${CMAKE_CURRENT_BINARY_DIR}/generated/
 
 if(WIN32)
     target_sources(tankocore PRIVATE ${TANKO_WIN32_SOURCES})
-    target_link_libraries(tankocore PUBLIC advapi32 shell32)
+    # ws2_32: the poll of the server's socket (Postgres.cpp).
+    target_link_libraries(tankocore PUBLIC advapi32 shell32 ws2_32)
     target_sources(tankometer PRIVATE ${CMAKE_CURRENT_BINARY_DIR}/generated/tankometer.rc)
     set_source_files_properties(${CMAKE_CURRENT_BINARY_DIR}/generated/tankometer.rc PROPERTIES
         OBJECT_DEPENDS ${TANKO_ICON_DIR}/tankometer.ico)

@@ -2,6 +2,7 @@
 #include "core/frame/Backup.h"
 #include "core/frame/CleanEnd.h"
 #include "core/frame/SettingsStore.h"
+#include "core/frame/Titles.h"
 #include "core/platform/FileArgument.h"
 #include "core/platform/SystemServices.h"
 #include "gui/WindowContext.h"
@@ -43,7 +44,7 @@ int main(int argc, char* argv[])
         return CommandLine::Run(argc, argv);
 
     // The store's folder is named after the application: ~/.local/share/Tanko.
-    QCoreApplication::setApplicationName(QStringLiteral("Tanko"));
+    QCoreApplication::setApplicationName(QString::fromUtf16(ApplicationName));
     const QString storePath = SettingsStore::defaultPath();
     const Platform::SystemServices system = Platform::systemServices(storePath);
     Platform::InstanceGuard& instance = *system.instance;

@@ -191,7 +191,7 @@ int Run(int argc, char* argv[])
     QCoreApplication app(argc, argv);
     const CleanEnd::Signals ending(false);
     // The store's folder is named after the application, as for the windows.
-    QCoreApplication::setApplicationName(QStringLiteral("Tanko"));
+    QCoreApplication::setApplicationName(QString::fromUtf16(ApplicationName));
     const std::variant<Request, int> parsed = parseArguments();
     if (const int* status = std::get_if<int>(&parsed))
         return *status;

@@ -233,9 +233,9 @@ void Form1::Command2_Click()
     const FillUps::Outcome saved = fillUp ? m_ctx.fillUps().save(m_ctx.user(), *fillUp) : FillUps::Outcome::Declined;
     if (saved != FillUps::Outcome::Done) {
         // Never lose a fill-up silently: the fields keep it for another try.
-        QString text = m_ctx.text(Text::FillUpNotSaved);
-        if (saved == FillUps::Outcome::Failed)
-            text += u'\n' + m_ctx.fillUps().reason();
+        const QString text = saved == FillUps::Outcome::Failed
+                                 ? m_ctx.notWritten(Text::FillUpNotSaved, m_ctx.fillUps().reason())
+                                 : m_ctx.text(Text::FillUpNotSaved);
         m_ctx.messages().show(this, text, Platform::Critical, windowTitle());
         return;
     }

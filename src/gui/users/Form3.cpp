@@ -117,7 +117,7 @@ void Form3::SaveUsers()
     // same, so that a store that can only be read still shows its data.
     Users& users = m_ctx.users();
     if (!users.confirm(Combo1->currentText(), Combo2->currentIndex()))
-        m_ctx.messages().show(this, m_ctx.text(Text::UsersNotSaved) + u'\n' + users.reason(), Platform::Critical,
+        m_ctx.messages().show(this, m_ctx.notWritten(Text::UsersNotSaved, users.reason()), Platform::Critical,
                               windowTitle());
     if (const std::optional<float> total = users.total())
         UserTotal = *total;

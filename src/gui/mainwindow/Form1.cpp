@@ -23,7 +23,7 @@
 Form1::Form1(WindowContext& context, QWidget* parent)
     : QWidget(parent), m_ctx(context), ui(std::make_unique<Ui::Form1>()), m_names(context.announcer(), context.speech())
 {
-    Accessibility::install();
+    Accessibility::readAsFrame(this);
     ui->setupUi(this);
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     setFixedSize(size());

@@ -17,7 +17,7 @@
 Form3::Form3(WindowContext& context, QWidget* parent)
     : QWidget(parent), m_ctx(context), ui(std::make_unique<Ui::Form3>())
 {
-    Accessibility::install();
+    Accessibility::readAsFrame(this);
     ui->setupUi(this);
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     setFixedSize(size());

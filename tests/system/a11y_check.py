@@ -8,9 +8,10 @@ Qt's accessibility bridge on, goes through every window by keyboard and fails
 on a control without a name, two controls of one window with the same name, a
 focusable control that Tab does not reach, a window read as a filler, a name
 told twice in a row while typing, a message box button that cannot be
-pressed, and anything the blink or the clock tell while nothing happens.
-Exits 77 (skipped) when Xvfb, dbus-run-session or pyatspi is missing. Run it
-with a HOME of its own: the program keeps its data there.
+pressed, Enter in the amount that does not say why Save is off, and anything
+the blink or the clock tell while nothing happens. Exits 77 (skipped) when
+Xvfb, dbus-run-session or pyatspi is missing. Run it with a HOME of its own:
+the program keeps its data there.
 """
 import ctypes
 import os
@@ -241,14 +242,17 @@ def inner(program):
         print(f"{label}: {len(controls)} controls, {len(focusable)} by Tab", flush=True)
 
     def listen(steps, seconds=0.5):
-        """(kind, object, its name then) of each notice the program sends, the
-        main loop run for seconds after each step."""
+        """(kind, object, its name then, or its description for a change of
+        that) of each notice the program sends, the main loop run for seconds
+        after each step."""
         heard = []
 
         def note(event):
             try:
                 if event.source.getApplication().name == "Tanko":
-                    heard.append((event.type, event.source.path, event.source.name))
+                    described = event.type.endswith("accessible-description")
+                    heard.append((event.type, event.source.path,
+                                  event.source.description if described else event.source.name))
             except Exception:
                 pass
 
@@ -289,9 +293,15 @@ def inner(program):
         if repeated or len(heard) > 2 * len(typed):
             failures.append(f"main window: typing {len(typed)} characters told {[h[2] for h in heard]}")
 
-        # A fill-up for the log, whose removal asks first.
+        # Enter in the amount while Save is off stays there and says why, each time.
+        focus(main, "Paid amount")
+        heard = listen([lambda: key(RETURN), lambda: key(RETURN)])
+        why = "Save is not possible: type the paid amount first"
+        if [h[2] for h in heard].count(why) < 2 or read_name(focused(main)) != "Paid amount":
+            failures.append(f"main window: Enter with Save off told {[h[2] for h in heard]}, "
+                            f"the focus on '{read_name(focused(main))}'")
+        key(0, "60")
         control_named(main, "Fuel Quantity").queryEditableText().setTextContents("40")
-        control_named(main, "Paid amount").queryEditableText().setTextContents("60")
         press(main, "Save")
 
         # A foreign currency: Enter in the currency window submits it.

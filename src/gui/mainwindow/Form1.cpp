@@ -198,6 +198,9 @@ void Form1::showAmountTooltip(const QString& byCurrency)
 
 void Form1::Text1_Change(int Index)
 {
+    // What Enter told no longer holds: the field is described by its tooltip again.
+    if (!Text1[3]->accessibleDescription().isEmpty())
+        Text1[3]->setAccessibleDescription(QString());
     CalcKms();
     CalLtrs(); // an amount that cannot be saved shows the error text there
     MoyenneTot();
@@ -218,8 +221,23 @@ void Form1::Text1_KeyPress(int Index, int KeyAscii)
         Text1[2]->setFocus();
     else if (Index == 2)
         Text1[3]->setFocus();
+    else if (Index == 3 && ui->Command2->isEnabled())
+        ui->Command2->setFocus();
     else if (Index == 3)
-        (ui->Command2->isEnabled() ? ui->Command2 : ui->Command1)->setFocus();
+        m_ctx.announcer().tell(Text1[3], m_ctx.text(Text::CannotSave).arg(whySaveIsOff()));
+}
+
+// What keeps the save button off: the amount's problem, a result that shows
+// the error text, the amount not typed, or the consumption that is impossible.
+QString Form1::whySaveIsOff() const
+{
+    if (const QString problem = AmountProblemText(amountProblem(), m_ctx.speech()); !problem.isEmpty())
+        return problem;
+    if (m_distanceError)
+        return m_names.nameOf(Label1[0]);
+    if (m_consumptionError || !Text1[3]->text().isEmpty())
+        return m_names.nameOf(Label1[1]);
+    return m_ctx.text(Text::AmountMissing);
 }
 
 void Form1::Command2_Click()

@@ -125,6 +125,24 @@ void Environment::reopen()
     m_store = openStore(storePath());
 }
 
+void Environment::reopenAs(uint uid)
+{
+    m_context.reset();
+    m_store.reset();
+    const bool root = ::geteuid() == 0;
+    if (root) {
+        QDirIterator it(m_dir.path(), QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+        for (QString path = m_dir.path(); !path.isEmpty(); path = it.hasNext() ? it.next() : QString())
+            if (::lchown(QFile::encodeName(path).constData(), uid, uid) != 0)
+                qFatal("cannot give %s to %u", qPrintable(path), uid);
+        if (::setegid(uid) != 0 || ::seteuid(uid) != 0)
+            qFatal("cannot become %u", uid);
+    }
+    m_store = openStore(storePath());
+    if (root && (::seteuid(0) != 0 || ::setegid(0) != 0))
+        qFatal("cannot become root again");
+}
+
 void addRows(const QString& name, const QString& table, const QStringList& more, QChar rowBreak)
 {
     QTest::addColumn<QStringList>("row");

@@ -103,6 +103,10 @@ public:
     // Closes and reopens the store, as a new run of the program would; the
     // context is made anew.
     void reopen();
+    // The same, opened as account uid, which is given the store's folder: what
+    // the modes of the folder and the file refuse it, the store may not write
+    // for the rest of the test. Only root changes account; another opens as itself.
+    void reopenAs(uint uid);
 
     FakeLauncher launcher;
     FakeClock clock;

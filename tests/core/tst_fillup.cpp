@@ -86,6 +86,22 @@ private slots:
         QCOMPARE(ltrs.saveEnabled, row[5] == u"1");
     }
 
+    // the four fields apart by "/"|distance error|consumption error|save on
+    // activation: the amount alone opens it, either error closes it.
+    void saveOnActivation_data()
+    {
+        addRows("%1, errors %2 %3: save %4", R"(
+            //40/|0|0|0; ///60|0|0|1; /650/40/60|1|0|0; /650/40/60|0|1|0)");
+    }
+
+    void saveOnActivation()
+    {
+        QFETCH(QStringList, row);
+        const QStringList f = row[0].split(u'/');
+        QCOMPARE(SaveEnabledOnActivation(EntryTexts{f[0], f[1], f[2], f[3]}, row[1] == u"1", row[2] == u"1"),
+                 row[3] == u"1");
+    }
+
     // locale|keys stored before|consumption|amount|USD factor, "" the Euro|the
     // record the save leaves in the file beside the counter and Date & n ("-": none).
     void recordWrites_data()

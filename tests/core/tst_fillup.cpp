@@ -173,6 +173,22 @@ private slots:
         Context& context = world.env.context();
         QCOMPARE(TotalAverageText(context.fillUps().average("Anna"), context.speech()), row[2]);
     }
+
+    // The average kept between keystrokes follows each save: a fill-up with no
+    // consumption stays out of it, one with a consumption comes in.
+    void averageFollowsSaves()
+    {
+        World world("en", "TotEntry=1&Tanko1=06.00");
+        Context& context = world.env.context();
+        QCOMPARE(TotalAverageText(context.fillUps().average("Anna"), context.speech()), "06.00 Liters / 100 Kms");
+        for (const auto& [consumption, average] :
+             {std::pair{"0", "06.00 Liters / 100 Kms"}, std::pair{"08.00", "07.00 Liters / 100 Kms"}}) {
+            const std::optional<FillUp> fillUp =
+                EnteredFillUp("05 December 2026", 0, 0, consumption, "60", "Euro", "1", context.locale());
+            QVERIFY(fillUp && context.fillUps().save("Anna", *fillUp) == FillUps::Outcome::Done);
+            QCOMPARE(TotalAverageText(context.fillUps().average("Anna"), context.speech()), average);
+        }
+    }
 };
 
 QTEST_GUILESS_MAIN(TestFillUp)

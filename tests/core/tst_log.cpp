@@ -118,6 +118,8 @@ distance and litres give the consumption|en|Date1=05 January 2004&Tanko1=07.45&P
     Date1=05 January 2004&Tanko1=06.15&Pay1=45.5&Kms1=650&Ltrs1=40
 a changed amount drops the amount as paid|fr|Tanko1=06,15&Pay1=37,44&PayCom1=46.80 USD|=;=;=;=;1 234,50|\
     Tanko1=06,15&Pay1=1234,50&PayCom1=-
+a new date keeps the amounts as stored, in another notation|en|Date1=05 January 2004&Tanko1=06.15&Pay1=37,4&PayCom1=46.75 USD|2026-12-05;=;=;=;=|\
+    Date1=05 December 2026&Tanko1=06.15&Pay1=37,4&PayCom1=46.75 USD
 a new date in the user's month names|nl|Date1=05 januari 2004&Tanko1=06,15|2026-12-05;=;=;=;=|\
     Date1=05 december 2026&Tanko1=06,15
 cleared distance and litres go|en|Tanko1=06.15&Kms1=650&Ltrs1=40|=;;;7;=|Tanko1=07.00&Kms1=-&Ltrs1=-

@@ -1,6 +1,7 @@
 #include "core/filetype/ExchangeReader.h"
 
 #include "core/filetype/ExchangeDialect.h"
+#include "core/filetype/TnkFile.h"
 
 #include <cmath>
 
@@ -200,7 +201,9 @@ std::variant<Reading, QString> RowReader::read(const RowStore::Cells& cells, qin
     if (std::optional<QString> reason = readMeasures(cells, numbers, reading))
         return *reason;
     readAmount(cells, numbers, reading);
-    const QString currency = cells[Currency].trimmed().toString();
+    // Our own files guard a currency's name against spreadsheets' formulas.
+    const QString cell = cells[Currency].toString();
+    const QString currency = (m_assignment.own ? TnkFile::unguarded(cell) : cell).trimmed();
     if (!currency.isEmpty()) {
         qsizetype at = currencies.indexOf(currency);
         if (at < 0) {

@@ -81,8 +81,9 @@ QString Digits::text() const
 {
     if (decimals < 0)
         return {};
+    // Written as the program writes a number with an exponent: 1E+20.
     if (decimals == kRawDouble)
-        return QString::number(value(), 'g', 17);
+        return QString::number(value(), 'G', 17);
     QString digits = QString::number(mantissa).rightJustified(decimals + std::max<int>(width, 1), u'0');
     if (decimals > 0)
         digits.insert(digits.size() - decimals, u'.');

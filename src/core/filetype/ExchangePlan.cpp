@@ -275,6 +275,9 @@ void planRows(FileRows& file, Context& context, const ImportChoices& choices, Im
 // Duplicates, and whether some come before the newest fill-up present.
 void compareWithPresent(Context& context, ImportPlan& plan)
 {
+    // A file with nothing to import need not read the user's records.
+    if (plan.fillUps.empty())
+        return;
     const std::shared_ptr<const FillUpList> present = context.fillUps().list(context.user());
     const std::vector<char> duplicate = duplicatesOf(plan.fillUps, *present);
     plan.duplicates = std::count(duplicate.begin(), duplicate.end(), 1);

@@ -75,6 +75,9 @@ private slots:
     distances are in km or in miles; the file does not say in which unit its quantities are; give them with \
     --columns, with the unit after @ (km, mi, l, usgal, impgal) and the amount's currency (one of the currency \
     table) after @\n||<absent> -
+--import Bert - --yes|Date,Liters\n2020-05-08,abc|1|tankometer: columns: date ← Date; litres ← Liters (litres)\n\
+    tankometer: as --columns: date=1,litres=2@l\ntankometer: row 2: Liters: "abc" is not a number of 0 or more\n\
+    tankometer: 0 fill-ups imported into "Bert" from -; 0 already present, skipped; 1 line refused\n||<absent> -
 --export Anna ~/out.tnk --vehicle X||2|tankometer: --vehicle goes with --import\n||<absent> -
 --export Anna ~/in.tnk/out.tnk||1|tankometer: nothing exported: The folder of ~/in.tnk/out.tnk does not exist.\n||<absent> -
 --export Anna -||0|tankometer: 0 fill-ups of "Anna" written to standard output\n|\

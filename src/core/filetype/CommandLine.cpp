@@ -159,17 +159,18 @@ int importFillUps(Context& context, const QString& file, const ImportOptions& op
         sorted = context.fillUps().sortByDate(user) == FillUps::Outcome::Done
                      ? QStringLiteral("; all fill-ups put in date order")
                      : QStringLiteral("; not put in date order: ") + context.fillUps().reason();
-    QStringList rows;
-    for (const Exchange::Refusal& r : plan.refused.first)
-        rows << QString::number(r.line) + (r.lastLine > r.line ? u'-' + QString::number(r.lastLine) : QString());
-    if (plan.refused.entries > qint64(plan.refused.first.size()))
-        rows << QStringLiteral("...");
-    return say(QStringLiteral("%1 imported into %2 from %3; %4 already present, skipped; %5 refused%6%7")
+    // Without the summary, the reasons of the lines refused are said here.
+    if (options.yes)
+        for (const Exchange::Refusal& r : plan.refused.first)
+            say(Exchange::RefusalLine(r, context.speech()), Done);
+    if (options.yes && plan.refused.entries > qint64(plan.refused.first.size()))
+        say(QStringLiteral("..."), Done);
+    // A file whose every fill-up was refused failed, though nothing went wrong with the store.
+    const bool allRefused = result.written == 0 && result.duplicates == 0 && plan.refused.lines > 0;
+    return say(QStringLiteral("%1 imported into %2 from %3; %4 already present, skipped; %5 refused%6")
                    .arg(counted(result.written, "fill-up"), quoted(user), QDir::toNativeSeparators(file),
-                        QString::number(result.duplicates), counted(plan.refused.lines, "line"),
-                        rows.isEmpty() ? QString() : QStringLiteral(" (rows %1)").arg(rows.join(QStringLiteral(", "))),
-                        sorted),
-               Done);
+                        QString::number(result.duplicates), counted(plan.refused.lines, "line"), sorted),
+               allRefused ? Failed : Done);
 }
 } // namespace
 

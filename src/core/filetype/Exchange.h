@@ -126,6 +126,8 @@ FillUps::Appended ApplyImport(Context& context, const ImportPlan& plan, const Fi
 QString Summary(const ImportPlan& plan, const Context& context, const QString& path);
 // "date ← Data (day first); distance ← Odo (km), odometer differences ..."
 QString AssignmentLine(const ImportPlan& plan, const Speech& speech);
+// "row 7: Litres: "abc" is not a number of 0 or more"
+QString RefusalLine(const Refusal& refusal, const Speech& speech);
 // "Left out: l/100km (computed here) ..."; empty when nothing is.
 QString LeftOutLine(const ImportPlan& plan, const Speech& speech);
 // Keeps the columns chosen for files with the plan's header, for the next import of one.

@@ -70,15 +70,15 @@ Text::Id whyLeftOut(const QString& title, const Assignment& generic, int column,
         return Text::TotalRead;
     return Text::NotKept;
 }
+} // namespace
 
-QString refusalLine(const Refusal& r, const Speech& s)
+QString RefusalLine(const Refusal& r, const Speech& s)
 {
     const QString where = r.lastLine > r.line
                               ? s.text(Text::Rows) + u' ' + QString::number(r.line) + u'-' + QString::number(r.lastLine)
                               : s.text(Text::Row) + u' ' + QString::number(r.line);
     return where + QStringLiteral(": ") + r.reason;
 }
-} // namespace
 
 QString AssignmentLine(const ImportPlan& plan, const Speech& s)
 {
@@ -141,7 +141,7 @@ QString Summary(const ImportPlan& plan, const Context& context, const QString& p
           << Plural(s, Text::LinesRefused, plan.refused.lines);
     lines += plan.leftOut;
     for (const Refusal& r : plan.refused.first)
-        lines << refusalLine(r, s);
+        lines << RefusalLine(r, s);
     if (plan.refused.entries > qint64(plan.refused.first.size()))
         lines << QStringLiteral("…");
     if (plan.olderThanPresent)

@@ -1,9 +1,10 @@
 // Export and import of 100,000 fill-ups with the main window open: the export
 // of a user to a file, the import of that file into a second user (read,
-// checked against the fill-ups present, written in one transaction) and the
-// same import again, where every line is a duplicate; with the memory each
-// takes above the main window. Each step is a fresh program over one copy of
-// the store per run.
+// checked against the fill-ups present, written in one transaction), the
+// same import again, where every line is a duplicate, the import of 100,000
+// lines of another log's export beside the 100,000 fill-ups of the first
+// user, and a file of one 20 MB line; with the memory each takes above the
+// main window. Each step is a fresh program over one copy of the store per run.
 #include "BenchSupport.h"
 #include "core/filetype/Exchange.h"
 #include "core/frame/SettingsStore.h"
@@ -38,7 +39,8 @@ int child(const QString& step, const QString& storePath, const QString& file)
     SettingsStore store(storePath);
     if (!store.open())
         return 2;
-    Bench::Windows windows(store, step == u"export" ? QStringLiteral("Anna") : QStringLiteral("Bert"));
+    const bool anna = step == u"export" || step == u"other" || step == u"long";
+    Bench::Windows windows(store, anna ? QStringLiteral("Anna") : QStringLiteral("Bert"));
     WindowContext& context = windows.context();
     Form1 form(context);
     form.show();
@@ -50,9 +52,19 @@ int child(const QString& step, const QString& storePath, const QString& file)
     timer.start();
     bool ok = false;
     if (step == u"export") {
-        const Exchange::ExportResult result =
-            Exchange::ExportFile(context, file);
+        const Exchange::ExportResult result = Exchange::ExportFile(context, file);
         ok = result.problem.isEmpty() && result.written == kRecords;
+    } else if (step == u"other") {
+        const Exchange::ImportPlan plan = Exchange::PlanImportFile(file + QStringLiteral(".other"), context);
+        const FillUps::Appended result = Exchange::ApplyImport(context, plan);
+        ok = result.outcome == FillUps::Outcome::Done && result.written == kRecords;
+        if (!ok)
+            std::fprintf(stderr, "%s%s; %lld to import, %lld lines refused, %lld written\n", qPrintable(plan.problem),
+                         qPrintable(plan.confirm.join(u", ")), static_cast<long long>(plan.toImport()),
+                         static_cast<long long>(plan.refused.lines), static_cast<long long>(result.written));
+    } else if (step == u"long") {
+        const Exchange::ImportPlan plan = Exchange::PlanImportFile(file + QStringLiteral(".long"), context);
+        ok = plan.toImport() == 0 && plan.refused.lines == 1;
     } else {
         const qint64 expected = step == u"import" ? kRecords : 0;
         const Exchange::ImportPlan plan = Exchange::PlanImportFile(file, context);
@@ -88,6 +100,31 @@ bool fill(const QString& path)
     }
     return store.saveAll(writes);
 }
+
+// 100,000 fill-ups as Spritmonitor writes them in German, newest first, one
+// in ten partial, after the dates of the store's; and a file whose only line
+// after the header is 20 MB of separators.
+bool otherFiles(const QString& path)
+{
+    QFile other(path + QStringLiteral(".other")), line(path + QStringLiteral(".long"));
+    if (!other.open(QIODevice::WriteOnly) || !line.open(QIODevice::WriteOnly))
+        return false;
+    QByteArray text("\xEF\xBB\xBF"
+                    "Datum;Km-Stand;Teil-Km;Spritmenge;Kosten;W\xC3\xA4hrung;Tankart;Reifen;Strecken;"
+                    "Fahrweise;Kraftstoff;Bemerkung;Verbrauch;BC-Verbrauch;BC-Spritmenge;BC-Geschwindigkeit;"
+                    "Tankstelle;Land;Gro\xC3\x9Fraum;Ort\r\n");
+    const QDate first(2300, 1, 1);
+    for (int n = kRecords; n >= 1; --n) {
+        const int km = 400 + n % 300, litres = 30 + n % 20;
+        text += QString::asprintf(
+                    "%s;%d,00;%d,00;%d,50;%d,20;EUR;%d;1;14;2;20;\"\";6,71;;;;\"Aral\";\"D\";\"\";\"Kassel\"\r\n",
+                    qPrintable(first.addDays(n).toString(QStringLiteral("dd.MM.yyyy"))), 1000 + n * 700, km, litres,
+                    50 + n % 40, n % 10 == 0 ? 2 : 1)
+                    .toLatin1();
+    }
+    return other.write(text) == text.size() &&
+           line.write("date,litres\n" + QByteArray(20 << 20, ',') + "\n") > (20 << 20);
+}
 } // namespace
 
 int main(int argc, char* argv[])
@@ -103,12 +140,17 @@ int main(int argc, char* argv[])
         return 1;
     }
     // Export Anna's; import them into Bert, who has none; import them again.
-    const QStringList steps = {QStringLiteral("export"), QStringLiteral("import"), QStringLiteral("again")};
-    std::vector<double> exported, imported, again;
-    long memory = 0;
+    const QStringList steps = {QStringLiteral("export"), QStringLiteral("import"), QStringLiteral("again"),
+                               QStringLiteral("other"), QStringLiteral("long")};
+    std::vector<double> exported, imported, again, other, line;
+    long memory = 0, otherMemory = 0, lineMemory = 0;
     for (int run = 0; run < 3; ++run) {
         const QString store = dir.filePath(QStringLiteral("run%1.db").arg(run));
         QFile::copy(source, store);
+        if (!otherFiles(dir.filePath(QStringLiteral("run%1.tnk").arg(run)))) {
+            std::printf("cannot make the files of other logs\n");
+            return 1;
+        }
         for (const QString& step : steps) {
             QProcess process;
             QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -122,19 +164,25 @@ int main(int argc, char* argv[])
             process.waitForFinished(600000);
             const QStringList fields = QString::fromUtf8(process.readAllStandardOutput()).trimmed().split(u' ');
             if (process.exitCode() != 0 || fields.size() < 2) {
-                std::printf("%s failed (%d)\n", qPrintable(step), process.exitCode());
+                std::printf("%s failed (%d): %s\n", qPrintable(step), process.exitCode(),
+                            process.readAllStandardError().constData());
                 return 1;
             }
-            (step == steps[0] ? exported : step == steps[1] ? imported : again).push_back(fields[0].toDouble());
-            memory = std::max(memory, fields[1].toLong());
+            std::vector<double>* times[] = {&exported, &imported, &again, &other, &line};
+            times[steps.indexOf(step)]->push_back(fields[0].toDouble());
+            long& peak = step == u"other" ? otherMemory : step == u"long" ? lineMemory : memory;
+            peak = std::max(peak, fields[1].toLong());
         }
     }
-    for (auto* list : {&exported, &imported, &again})
+    for (auto* list : {&exported, &imported, &again, &other, &line})
         std::sort(list->begin(), list->end());
     std::printf("%-10s %12s %12s %20s %28s\n", "fill-ups", "export ms", "import ms", "import again ms",
                 "peak above main window MB");
     std::printf("%-10d %12.0f %12.0f %20.0f %28.1f\n", kRecords, exported[1], imported[1], again[1], memory / 1024.0);
     std::printf("each step in a fresh program, median of 3; memory: the largest peak of a step above its main\n"
                 "window. import again: every line a duplicate, nothing written.\n");
+    std::printf("\n%-42s %10s %28s\n", "", "ms", "peak above main window MB");
+    std::printf("%-42s %10.0f %28.1f\n", "100,000 lines of Spritmonitor, imported", other[1], otherMemory / 1024.0);
+    std::printf("%-42s %10.0f %28.1f\n", "a line of 20 MB, refused", line[1], lineMemory / 1024.0);
     return 0;
 }

@@ -10,6 +10,7 @@
 #include "gui/mainwindow/StartUp.h"
 #include "gui/users/Form3.h"
 
+#include <QAccessible>
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
@@ -37,7 +38,9 @@ private slots:
     // the dialog's title, apart by " # "|Anna's fill-ups and LastPath after
     void flows_data()
     {
-        addRows("%1", R"(
+        addRows(
+            "%1",
+            QString::fromUtf8(R"(
 en export|0|2||~/chosen.tnk|date,distance_km,litres,consumption_l_per_100km,amount_eur,amount_paid,currency\r\n\
     2026-12-05,,,06.15,60,,\r\n|0|Data Exported\n\r~/chosen.tnk\nFill-ups: 1 (64, Main) # Export Tanko Data - Select \
     the destination path|1 ~/chosen.tnk
@@ -46,16 +49,19 @@ fr export into a file that is no folder|1|2|~/tanko.db/x.tnk|~/tanko.db/x.tnk|<n
     dossier source|1 ~/tanko.db/x.tnk
 nl import cancelled in the dialog|2|1|/old.tnk|cancel|own|0|Import Tanko Data - Select the destination path|\
     1 /old.tnk
-en import|0|1||~/chosen.tnk|own|0|Import this file into the fill-ups of Anna?\n~/chosen.tnk\n\n1 fill-ups to \
-    import\n1 fill-ups already present, skipped\n0 lines refused [Import/Cancel] (64, Main) # Data Imported\n\r\
-    ~/chosen.tnk\nFill-ups: 1 (64, Main) # Import Tanko Data - Select the destination path|2 ~/chosen.tnk
+en import|0|1||~/chosen.tnk|own|0|Import this file into the fill-ups of Anna?\n~/chosen.tnk\n%1\n\n1 \
+    fill-up to import\n1 fill-up already present, skipped\n0 lines refused [Import/Cancel] (64, Main) # Data \
+    Imported\n\r~/chosen.tnk\nFill-ups: 1 (64, Main) # Import Tanko Data - Select the destination path|2 ~/chosen.tnk
 en import cancelled at the summary|0|1|/old.tnk|~/chosen.tnk|own|1|Import this file into the fill-ups of Anna?\n\
-    ~/chosen.tnk\n\n1 fill-ups to import\n1 fill-ups already present, skipped\n0 lines refused [Import/Cancel] \
+    ~/chosen.tnk\n%1\n\n1 fill-up to import\n1 fill-up already present, skipped\n0 lines refused [Import/Cancel] \
     (64, Main) # Import Tanko Data - Select the destination path|1 /old.tnk
 a stored error holding markup, then an empty file|0|1|Error <b>75</b> on C:\Tanko.tnk|~/chosen.tnk||0|\
     Error <b>75</b> on C:\Tanko.tnk (48, Tankometer) # Data Import failed\nThis file is empty. (64, Main) # \
-    Import Tanko Data - Select the destination path|1 Error <b>75</b> on C:\Tanko.tnk)",
-                {}, u'\n');
+    Import Tanko Data - Select the destination path|1 Error <b>75</b> on C:\Tanko.tnk)")
+                .replace("%1", QString::fromUtf8("date ← date; distance ← distance_km (km); litres ← litres (litres); "
+                                                 "amount ← amount_eur (total); currency ← currency; consumption ← "
+                                                 "consumption_l_per_100km; amount paid ← amount_paid")),
+            {}, u'\n');
     }
 
     void flows()
@@ -107,6 +113,51 @@ a stored error holding markup, then an empty file|0|1|Error <b>75</b> on C:\Tank
         QTRY_COMPARE(env.stored("Anna", "TotEntry"), "2");
         // The average counts them at once.
         QCOMPARE(windows.mainWindow().findChild<QLabel*>("Panel3")->text(), "07.15 Liters / 100 Kms");
+    }
+
+    // A log that does not say its units: the column window asks them, by
+    // keyboard, and remembers them for the next file with that header; the
+    // older fill-ups are put in date order, and the sort undone.
+    void columnWindowConfirmsUnits()
+    {
+        Environment env;
+        env.putRecords("20 December 2026;06.15;60;");
+        const QString path = QFileInfo(env.storePath()).path() + "/log.csv";
+        QVERIFY(
+            Files::write(path, "Date,Odometer,Fuel,Cost\n12/14/2026,1000,10,20\n12/15/2026,1300,10,21\n").isEmpty());
+        env.messages.answer = [](const QString& text) { return text.startsWith("Data Imported") ? 1 : 0; };
+        QStringList seen;
+        WindowSupport::inNextModal(this, [&seen](QWidget* window) {
+            // As a screen reader names them: a combo box by its label.
+            for (const char* name : {"Preview", "Role_1", "DistanceUnit", "QuantityUnit", "Currency"}) {
+                QAccessibleInterface* control =
+                    QAccessible::queryAccessibleInterface(WindowSupport::child(*window, name));
+                const auto labels = control->relations(QAccessible::Label);
+                seen << (labels.isEmpty() ? control : labels.first().first)->text(QAccessible::Name);
+            }
+            for (const char* unit : {"DistanceUnit", "QuantityUnit"}) {
+                WindowSupport::child(*window, unit)->setFocus();
+                QTest::keyClick(WindowSupport::child(*window, unit), Qt::Key_Down);
+            }
+            QTest::keyClick(WindowSupport::child<QPushButton>(*window, "OkButton"), Qt::Key_Return);
+        });
+        ImportExport(env.context(), nullptr).ImportFile(path, "Main");
+        QCOMPARE(seen.join(", "),
+                 "The first lines of the file, Odometer, Unit of the distances, Unit of the quantities, "
+                 "Currency of the amounts");
+        QCOMPARE(env.messages.shown.size(), size_t(2));
+        QCOMPARE(env.messages.shown[1].text.section(u'\n', -2), "Fill-ups: 2\nAll fill-ups were put in date order. "
+                                                                "[OK|Undo the sort]");
+        QCOMPARE(env.stored("Anna", "Date1") + ' ' + env.stored("Anna", "Kms3") + ' ' + env.stored("Anna", "Ltrs3") +
+                     ' ' + env.stored("Anna", "Tanko3"),
+                 "20 December 2026 482.803 37.854 07.84");
+        // Kept for files with the same header: the summary comes at once.
+        env.messages.answer = [](const QString&) { return 3; };
+        ImportExport(env.context(), nullptr).ImportFile(path, "Main");
+        QCOMPARE(env.messages.shown.size(), size_t(3));
+        QCOMPARE(env.messages.shown[2].text.section(u'\n', 2, 2),
+                 QString::fromUtf8("date ← Date (month first); distance ← Odometer (miles), odometer differences; "
+                                   "litres ← Fuel (US gallons); amount ← Cost (total, €)"));
     }
 };
 

@@ -6,6 +6,7 @@
 #include <QRegularExpression>
 #include <QTest>
 
+#include <fcntl.h>
 #include <grp.h>
 #include <sys/mount.h>
 #include <sqlite3.h>
@@ -180,6 +181,8 @@ ProgramAccount::~ProgramAccount()
 {
     for (const auto& process : m_processes)
         process->kill(), process->waitForFinished();
+    for (const int terminal : m_terminals)
+        ::close(terminal);
 }
 
 QString ProgramAccount::path(QString inside) const
@@ -204,11 +207,18 @@ QProcess* ProgramAccount::start(const QStringList& arguments, const QStringList&
         env.insert(pair.section(u'=', 0, 0), pair.section(u'=', 1));
     process->setProcessEnvironment(env);
     process->setReadChannel(QProcess::StandardError);
-    if (m_uid)
-        process->setChildProcessModifier([uid = *m_uid] {
-            if (::setgroups(0, nullptr) != 0 || ::setgid(uid) != 0 || ::setuid(uid) != 0)
-                ::_exit(126);
-        });
+    const int terminal = m_terminal ? ::posix_openpt(O_RDWR | O_NOCTTY) : -1;
+    const QByteArray side = terminal >= 0 && ::grantpt(terminal) == 0 && ::unlockpt(terminal) == 0
+                                ? QByteArray(::ptsname(terminal))
+                                : QByteArray();
+    if (terminal >= 0)
+        m_terminals.push_back(terminal);
+    process->setChildProcessModifier([uid = m_uid, side] {
+        if (uid && (::setgroups(0, nullptr) != 0 || ::setgid(*uid) != 0 || ::setuid(*uid) != 0))
+            ::_exit(126);
+        if (!side.isEmpty() && ::dup2(::open(side.constData(), O_RDWR), STDIN_FILENO) < 0)
+            ::_exit(126);
+    });
     process->start(program, path(arguments.join(u'\n')).split(u'\n', Qt::SkipEmptyParts));
     return process;
 }

@@ -159,11 +159,15 @@ public:
     // Later starts run as account uid (its group the same number), which gets
     // the whole folder. Root only.
     void runAs(uint uid);
+    // Later starts read a terminal of their own (a pseudo-terminal) as stdin.
+    void onTerminal() { m_terminal = true; }
 
 private:
     QProcessEnvironment environment() const;
     QTemporaryDir m_dir;
     std::optional<uint> m_uid;
+    bool m_terminal = false;
+    std::vector<int> m_terminals; // their other ends, open while the programs run
     std::vector<std::unique_ptr<QProcess>> m_processes;
 };
 

@@ -47,22 +47,43 @@ class TestCommandLine : public QObject
     Q_OBJECT
 
 private slots:
-    // arguments|the answer typed|exit status|stderr|stdout|Bert's fill-ups and the lines
-    // of ~/out.tnk after ("~" the account)
+    // arguments|standard input ("\n" a line break)|exit status|stderr|stdout|Bert's fill-ups and the
+    // lines of ~/out.tnk after ("~" the account)
     void commands_data()
     {
-        addRows("%1", R"(
+        addRows("%1", QString::fromUtf8(R"(
 --version||0||tankometer 1.0.43\n|<absent> -
 --export Anna ~/out.tnk||0|tankometer: 0 fill-ups of "Anna" written to ~/out.tnk\n||<absent> 1
---import Bert ~/in.tnk --yes||0|tankometer: 2 fill-ups imported into "Bert" from ~/in.tnk; 0 already present, \
+--import Bert ~/in.tnk --yes||0|tankometer: columns: date ← date; litres ← litres (litres)\ntankometer: as \
+    --columns: date=1,litres=2@l\ntankometer: 2 fill-ups imported into "Bert" from ~/in.tnk; 0 already present, \
     skipped; 0 lines refused\n||2 -
---import Bert ~/in.tnk|n|3|Import this file into the fill-ups of Bert?\n~/in.tnk\n\n2 fill-ups to import\n\
-    0 fill-ups already present, skipped\n0 lines refused\n\nImport? [y/N] tankometer: nothing imported\n||<absent> -
+--import Bert ~/in.tnk|y|3|tankometer: columns: date ← date; litres ← litres (litres)\ntankometer: as --columns: \
+    date=1,litres=2@l\nImport this file into the fill-ups of Bert?\n~/in.tnk\ndate ← date; litres ← litres \
+    (litres)\n\n2 fill-ups to import\n0 fill-ups already present, skipped\n0 lines refused\ntankometer: nothing \
+    imported; add --yes to import\n||<absent> -
+--import Bert - --yes --date-order mdy --sort-by-date|Date,Liters,Total\n5/8/2020,40,60\n6/9/2020,41,61|0|\
+    tankometer: columns: date ← Date (month first); litres ← Liters (litres); amount ← Total (total, €)\n\
+    tankometer: as --columns: date=1,litres=2@l,amount=3\ntankometer: 2 fill-ups imported into "Bert" from -; 0 \
+    already present, skipped; 0 lines refused; all fill-ups put in date order\n||2 -
+--import Bert -|Date,Liters\n5/8/2020,40\n6/9/2020,41|2|tankometer: the dates can be read in more than one order \
+    (5/8/2020); give --date-order dmy or --date-order mdy\n||<absent> -
+--import Bert - --columns date=1,litres=7|Date,Liters\n2020-05-08,40|2|tankometer: --columns: litres: the file \
+    has no column "7"\n||<absent> -
+--import Bert - --yes|Date,Odometer,Fuel\n2020-05-08,1000,40|2|tankometer: columns: date ← Date; distance ← \
+    Odometer (unit not stated), odometer differences; litres ← Fuel (unit not stated)\ntankometer: as --columns: \
+    date=1,odometer=2,litres=3\ntankometer: the columns must be confirmed: the file does not say whether its \
+    distances are in km or in miles; the file does not say in which unit its quantities are; give them with \
+    --columns, with the unit after @ (km, mi, l, usgal, impgal) and the amount's currency (one of the currency \
+    table) after @\n||<absent> -
+--import Bert - --yes|Date,Liters\n2020-05-08,abc|1|tankometer: columns: date ← Date; litres ← Liters (litres)\n\
+    tankometer: as --columns: date=1,litres=2@l\ntankometer: row 2: Liters: "abc" is not a number of 0 or more\n\
+    tankometer: 0 fill-ups imported into "Bert" from -; 0 already present, skipped; 1 line refused\n||<absent> -
+--export Anna ~/out.tnk --vehicle X||2|tankometer: --vehicle goes with --import\n||<absent> -
 --export Anna ~/in.tnk/out.tnk||1|tankometer: nothing exported: The folder of ~/in.tnk/out.tnk does not exist.\n||<absent> -
 --export Anna -||0|tankometer: 0 fill-ups of "Anna" written to standard output\n|\
     date,distance_km,litres,consumption_l_per_100km,amount_eur,amount_paid,currency\r\n|<absent> -
 --export anna ~/out.tnk||2|tankometer: no user named "anna" (names are matched exactly, letter case included); \
-    the users are "Anna", "Bert"\n||<absent> -)",
+    the users are "Anna", "Bert"\n||<absent> -)"),
                 {}, u'\n');
     }
 
@@ -70,7 +91,7 @@ private slots:
     {
         QFETCH(QStringList, row);
         Account account;
-        const QString said = account.run(row[0].split(u' '), row[1].toUtf8() + '\n');
+        const QString said = account.run(row[0].split(u' '), row[1].replace("\\n", "\n").toUtf8() + '\n');
         QCOMPARE(said, account.path(row.mid(2, 3).join(u'|').replace("\\n", "\n").replace("\\r", "\r")));
         QFile out(account.path("~/out.tnk"));
         const QString lines = out.open(QIODevice::ReadOnly) ? QString::number(out.readAll().count('\n')) : "-";
@@ -109,6 +130,7 @@ private slots:
         QFETCH(int, signal);
         QFETCH(bool, asked);
         Account account;
+        account.onTerminal(); // where the question is asked
         const QString store = account.path("~/data/Tanko/tanko.db");
         sqlite3* other = nullptr; // holds the store's write lock
         if (!asked) {

@@ -16,6 +16,11 @@
 #include <QLocale>
 
 #include <cstdio>
+#ifdef Q_OS_WIN
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
 #include <variant>
 
 namespace CommandLine
@@ -65,13 +70,75 @@ int exportFillUps(Context& context, const QString& file)
                Done);
 }
 
-int importFillUps(Context& context, const QString& file, bool yes)
+// What --import was given beside NAME and FILE.
+struct ImportOptions
 {
-    const QString& user = context.user();
-    const Exchange::ImportPlan plan = Exchange::PlanImportFile(file, context);
+    bool yes = false;
+    bool sortByDate = false;
+    Exchange::ImportChoices choices;
+};
+
+QString counted(qint64 count, const char* noun)
+{
+    return QStringLiteral("%1 %2%3").arg(count).arg(QLatin1String(noun), count == 1 ? QString() : QStringLiteral("s"));
+}
+
+bool stdinIsTerminal()
+{
+#ifdef Q_OS_WIN
+    return _isatty(_fileno(stdin));
+#else
+    return ::isatty(STDIN_FILENO);
+#endif
+}
+
+// A plan that cannot be imported as it stands: the status, with what to add.
+std::optional<int> unanswered(const Exchange::ImportPlan& plan, const Context& context, const QString& file)
+{
+    if (!plan.wrongColumns.isEmpty())
+        return say(QStringLiteral("--columns: ") + plan.wrongColumns, Usage);
     if (!plan.problem.isEmpty())
         return say(QDir::toNativeSeparators(file) + QStringLiteral(": ") + plan.problem, Failed);
-    if (!yes && plan.toImport() > 0 && !confirmed(Exchange::Summary(plan, context, file)))
+    if (plan.question == Exchange::ImportPlan::Question::Vehicle) {
+        QStringList vehicles;
+        for (qsizetype i = 0; i < plan.vehicles.size(); ++i)
+            vehicles << QStringLiteral("%1 (%2)").arg(quoted(plan.vehicles[i])).arg(plan.vehicleLines[size_t(i)]);
+        return say(QStringLiteral("the file holds the fill-ups of several vehicles: %1; give --vehicle NAME")
+                       .arg(vehicles.join(QStringLiteral(", "))),
+                   Usage);
+    }
+    if (plan.question == Exchange::ImportPlan::Question::DateOrder) {
+        QStringList orders;
+        for (const Exchange::DateOrder order : plan.dateOrders)
+            orders << QStringLiteral("--date-order ") + Exchange::keyword(order);
+        return say(QStringLiteral("the dates can be read in more than one order (%1); give %2")
+                       .arg(plan.dateExample, orders.join(QStringLiteral(" or "))),
+                   Usage);
+    }
+    std::fputs(qPrintable(QStringLiteral("tankometer: columns: ") + Exchange::AssignmentLine(plan, context.speech()) +
+                          QStringLiteral("\ntankometer: as --columns: ") + plan.assignment.text() + u'\n'),
+               stderr);
+    if (!plan.confirm.isEmpty())
+        return say(QStringLiteral("the columns must be confirmed: %1; give them with --columns, with the unit after "
+                                  "@ (km, mi, l, usgal, impgal) and the amount's currency (one of the currency "
+                                  "table) after @")
+                       .arg(plan.confirm.join(QStringLiteral("; "))),
+                   Usage);
+    return std::nullopt;
+}
+
+int importFillUps(Context& context, const QString& file, const ImportOptions& options)
+{
+    const QString& user = context.user();
+    const Exchange::ImportPlan plan = Exchange::PlanImportFile(file, context, options.choices);
+    if (const std::optional<int> status = unanswered(plan, context, file))
+        return *status;
+    // Standard input that is not a terminal cannot answer, nor can one that holds the file.
+    if (!options.yes && (file == u"-" || !stdinIsTerminal())) {
+        std::fputs(qPrintable(Exchange::Summary(plan, context, file) + u'\n'), stderr);
+        return say(QStringLiteral("nothing imported; add --yes to import"), Declined);
+    }
+    if (!options.yes && plan.toImport() > 0 && !confirmed(Exchange::Summary(plan, context, file)))
         return CleanEnd::received() ? ended() : say(QStringLiteral("nothing imported"), Declined);
     FillUps::Appended result;
     if (plan.toImport() > 0) {
@@ -87,25 +154,31 @@ int importFillUps(Context& context, const QString& file, bool yes)
     } else {
         result.duplicates = plan.duplicates;
     }
-    QStringList rows;
-    for (size_t i = 0; i < plan.refused.size() && i < 10; ++i)
-        rows << QString::number(plan.refused[i].line);
-    if (plan.refused.size() > 10)
-        rows << QStringLiteral("...");
-    return say(QStringLiteral("%1 fill-ups imported into %2 from %3; %4 already present, skipped; %5 lines refused%6")
-                   .arg(result.written)
-                   .arg(quoted(user), QDir::toNativeSeparators(file))
-                   .arg(result.duplicates)
-                   .arg(plan.refused.size())
-                   .arg(rows.isEmpty() ? QString() : QStringLiteral(" (rows %1)").arg(rows.join(QStringLiteral(", ")))),
-               Done);
+    QString sorted;
+    if (options.sortByDate && result.written > 0)
+        sorted = context.fillUps().sortByDate(user) == FillUps::Outcome::Done
+                     ? QStringLiteral("; all fill-ups put in date order")
+                     : QStringLiteral("; not put in date order: ") + context.fillUps().reason();
+    // Without the summary, the reasons of the lines refused are said here.
+    if (options.yes)
+        for (const Exchange::Refusal& r : plan.refused.first)
+            say(Exchange::RefusalLine(r, context.speech()), Done);
+    if (options.yes && plan.refused.entries > qint64(plan.refused.first.size()))
+        say(QStringLiteral("..."), Done);
+    // A file whose every fill-up was refused failed, though nothing went wrong with the store.
+    const bool allRefused = result.written == 0 && result.duplicates == 0 && plan.refused.lines > 0;
+    return say(QStringLiteral("%1 imported into %2 from %3; %4 already present, skipped; %5 refused%6")
+                   .arg(counted(result.written, "fill-up"), quoted(user), QDir::toNativeSeparators(file),
+                        QString::number(result.duplicates), counted(plan.refused.lines, "line"), sorted),
+               allRefused ? Failed : Done);
 }
 } // namespace
 
 bool Wanted(int argc, char* argv[])
 {
-    static const char* const options[] = {"--export", "--import",   "--yes",     "--help", "-h",
-                                          "-?",       "--help-all", "--version", "-v"};
+    static const char* const options[] = {"--export",     "--import",   "--yes",         "--help", "-h",
+                                          "-?",           "--help-all", "--version",     "-v",     "--columns",
+                                          "--date-order", "--vehicle",  "--sort-by-date"};
     for (int i = 1; i < argc; ++i) {
         const QByteArray arg = QByteArray(argv[i]).split('=').first();
         for (const char* option : options)
@@ -124,7 +197,47 @@ struct Request
     bool yes = false;
     QString user;
     QString file;
+    ImportOptions import;
 };
+
+// The options that say how to read the file of an import.
+struct ImportParsing
+{
+    QCommandLineOption columns{QStringLiteral("columns"),
+                               QStringLiteral("Which column feeds what, as the summary prints it after \"as "
+                                              "--columns\": date=1,odometer=2@km,litres=3@l,amount=5."),
+                               QStringLiteral("SPEC")};
+    QCommandLineOption dateOrder{
+        QStringLiteral("date-order"),
+        QStringLiteral("How the file writes its dates when they do not tell: dmy, mdy or ymd."),
+        QStringLiteral("ORDER")};
+    QCommandLineOption vehicle{QStringLiteral("vehicle"),
+                               QStringLiteral("The vehicle to import from a file of several."), QStringLiteral("NAME")};
+    QCommandLineOption sortByDate{QStringLiteral("sort-by-date"),
+                                  QStringLiteral("Puts all fill-ups in date order after the import.")};
+};
+
+std::variant<ImportOptions, int> importOptions(const QCommandLineParser& parser, const ImportParsing& options,
+                                               bool importing)
+{
+    ImportOptions out;
+    for (const QCommandLineOption* option :
+         {&options.columns, &options.dateOrder, &options.vehicle, &options.sortByDate})
+        if (parser.isSet(*option) && !importing)
+            return say(QStringLiteral("--%1 goes with --import").arg(option->names().front()), Usage);
+    out.choices.columnsText = parser.value(options.columns);
+    out.choices.vehicle = parser.value(options.vehicle);
+    out.sortByDate = parser.isSet(options.sortByDate);
+    if (parser.isSet(options.dateOrder)) {
+        const std::optional<Exchange::DateOrder> order = Exchange::dateOrderOfKeyword(parser.value(options.dateOrder));
+        if (!order)
+            return say(QStringLiteral("--date-order takes dmy, mdy or ymd"), Usage);
+        out.choices.dateOrder = *order;
+    }
+    if (parser.isSet(options.columns) && out.choices.columnsText.trimmed().isEmpty())
+        return say(QStringLiteral("--columns takes the columns, as date=1,litres=3@l"), Usage);
+    return out;
+}
 
 // The request, or the exit status when the arguments were answered or refused.
 std::variant<Request, int> parseArguments()
@@ -143,6 +256,8 @@ std::variant<Request, int> parseArguments()
         QStringLiteral("NAME"));
     const QCommandLineOption yes(QStringLiteral("yes"), QStringLiteral("Imports without asking."));
     parser.addOptions({version, exporting, importing, yes});
+    const ImportParsing reading;
+    parser.addOptions({reading.columns, reading.dateOrder, reading.vehicle, reading.sortByDate});
     parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("The file to write or to read."));
 
     if (!parser.parse(QCoreApplication::arguments()))
@@ -152,7 +267,8 @@ std::variant<Request, int> parseArguments()
         QString text = parser.helpText();
         text.replace(0, text.indexOf(u'\n'),
                      QStringLiteral("Usage: tankometer --export NAME FILE\n"
-                                    "       tankometer --import NAME FILE [--yes]\n"
+                                    "       tankometer --import NAME FILE|- [--yes] [--columns SPEC] [--date-order "
+                                    "dmy|mdy|ymd]\n                          [--vehicle NAME] [--sort-by-date]\n"
                                     "       tankometer [FILE]   (the windows; a .tnk FILE is offered for import)"));
         std::fputs(qPrintable(text), stdout);
         return Done;
@@ -167,8 +283,12 @@ std::variant<Request, int> parseArguments()
         return say(QStringLiteral("--yes goes with --import"), Usage);
     if (parser.positionalArguments().size() != 1)
         return say(QStringLiteral("give one FILE after the user's name (see --help)"), Usage);
+    std::variant<ImportOptions, int> import = importOptions(parser, reading, parser.isSet(importing));
+    if (const int* status = std::get_if<int>(&import))
+        return *status;
     return Request{parser.isSet(exporting), parser.isSet(yes),
-                   parser.value(parser.isSet(exporting) ? exporting : importing), parser.positionalArguments().front()};
+                   parser.value(parser.isSet(exporting) ? exporting : importing), parser.positionalArguments().front(),
+                   std::get<ImportOptions>(import)};
 }
 
 // NAME as the user window lists users: exactly, letter case included.
@@ -206,7 +326,11 @@ int Run(int argc, char* argv[])
     if (!users.contains(request.user))
         return noSuchUser(request.user, users);
     context.setUser(request.user);
-    return request.exporting ? exportFillUps(context, request.file) : importFillUps(context, request.file, request.yes);
+    if (request.exporting)
+        return exportFillUps(context, request.file);
+    ImportOptions options = request.import;
+    options.yes = request.yes;
+    return importFillUps(context, request.file, options);
 }
 
 QString FileToOpen(const QStringList& arguments)

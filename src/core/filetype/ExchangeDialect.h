@@ -5,6 +5,8 @@
 // Shared by the readers of files (ExchangeReader) and the planning of an
 // import (ExchangePlan).
 
+#include "core/filetype/ExchangeAssignment.h"
+
 #include <QChar>
 #include <QString>
 #include <QStringList>
@@ -14,43 +16,16 @@
 
 namespace Exchange
 {
-enum Role
-{
-    Date,
-    Odometer,
-    Distance,
-    Litres,
-    Consumption,
-    Amount,
-    Paid,
-    Currency,
-    RoleCount
-};
-
-// The column of each role, -1 where the file has none.
-struct Columns
-{
-    std::array<int, RoleCount> at;
-    bool own = false;
-    Columns() { at.fill(-1); }
-    int found() const
-    {
-        return int(std::count_if(at.begin(), at.end(), [](int c) { return c >= 0; }));
-    }
-    bool usable() const
-    {
-        return at[Date] >= 0 &&
-               (at[Odometer] >= 0 || at[Distance] >= 0 || at[Litres] >= 0 || at[Amount] >= 0 || at[Consumption] >= 0);
-    }
-};
-
-// The program's own names, all of them or some that a spreadsheet left, or
-// else another log's words in English, French or Dutch.
-Columns columnsOf(const QStringList& header);
+// Another log's columns by the words of their titles, in English, French,
+// Dutch, German, Italian, Spanish or Portuguese; or the program's own names,
+// all of them or some that a spreadsheet left.
+Assignment columnsOf(const QStringList& header);
 
 bool isDigit(QChar c);
 // Units and currency signs that other logs write beside their numbers.
 QStringView withoutAffixes(QStringView t);
+// The sign of a currency other than the Euro beside a number ("$3.09"), or a null QChar.
+QChar foreignSign(QStringView cell);
 // A sign that groups thousands in a file whose decimal sign is `decimal`.
 bool isGrouping(QChar c, QChar decimal);
 

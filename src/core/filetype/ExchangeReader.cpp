@@ -1,11 +1,8 @@
 #include "core/filetype/ExchangeReader.h"
 
-#include "core/frame/Conversions.h"
-#include "core/fuel/FuelCalc.h"
+#include "core/filetype/ExchangeDialect.h"
+#include "core/filetype/TnkFile.h"
 
-#include <QRegularExpression>
-
-#include <algorithm>
 #include <cmath>
 
 namespace Exchange
@@ -68,171 +65,153 @@ CellNumber readNumber(QStringView cell, QChar decimal)
     return out;
 }
 
-std::optional<QDate> readDate(QStringView cell, const LocaleInfo& locale)
+YesNo readYesNo(QStringView cell)
 {
-    const QStringView t = cell.trimmed();
-    const auto number = [&](qsizetype from, qsizetype size) { return t.sliced(from, size).toInt(); };
-    if (t.size() >= 10 && t[4] == u'-' && t[7] == u'-' && (t.size() == 10 || t[10] == u'T' || t[10] == u' ')) {
-        const QDate date(number(0, 4), number(5, 2), number(8, 2));
-        return date.isValid() ? std::optional(date) : std::nullopt;
-    }
-    static const QRegularExpression iso(QStringLiteral("^(\\d{4})[-/.](\\d{1,2})[-/.](\\d{1,2})(?:$|[T\\s])"));
-    static const QRegularExpression dayFirst(QStringLiteral("^(\\d{1,2})[-/.](\\d{1,2})[-/.](\\d{4}|\\d{2})(?:$|\\s)"));
-    if (const QRegularExpressionMatch m = iso.match(t); m.hasMatch()) {
-        const QDate date(m.capturedView(1).toInt(), m.capturedView(2).toInt(), m.capturedView(3).toInt());
-        return date.isValid() ? std::optional(date) : std::nullopt;
-    }
-    if (const QRegularExpressionMatch m = dayFirst.match(t); m.hasMatch()) {
-        int year = m.capturedView(3).toInt();
-        if (m.capturedView(3).size() == 2)
-            year += year < 70 ? 2000 : 1900;
-        const QDate date(year, m.capturedView(2).toInt(), m.capturedView(1).toInt());
-        return date.isValid() ? std::optional(date) : std::nullopt;
-    }
-    return ReadFillUpDate(t, locale);
+    static const QStringList yes = {"1",    "true", "yes",   "y",     "ja",    "j",     "oui",    "o",
+                                    "si",   "sí",   "sim",   "tak",   "да",    "x",     "full",   "f",
+                                    "voll", "vol",  "plein", "pieno", "lleno", "cheio", "filled", "volltankung"};
+    static const QStringList no = {
+        "0",   "false", "no",      "n", "nein",    "non",       "nee",       "não",          "nao",      "nej",
+        "nie", "нет",   "partial", "p", "partiel", "partielle", "teilweise", "gedeeltelijk", "parziale", "parcial"};
+    const QString t = cell.trimmed().toString().toLower();
+    if (t.isEmpty())
+        return YesNo::Empty;
+    return yes.contains(t) ? YesNo::Yes : no.contains(t) ? YesNo::No : YesNo::Neither;
 }
 
 namespace
 {
-bool isEuro(const QString& currency)
+// Converted to the metre and the millilitre: 292 miles are 469.928 km; a
+// number in km or litres stays as the file writes it.
+double kept(double value, double factor)
 {
-    const QString c = currency.trimmed().toLower();
-    return c.isEmpty() || c == u"eur" || c == u"euro" || c == u"euros" || c == u"€";
+    return factor == 1 ? value : std::round(value * factor * 1000) / 1000;
 }
-
 } // namespace
 
-LineReader::LineReader(const QStringList& header, const Columns& columns, QChar decimal,
-                       std::vector<CurrencyRow> currencies, const Speech& speech)
-    : m_header(header), m_columns(columns), m_decimal(decimal), m_currencies(std::move(currencies)), m_speech(speech)
+RowReader::RowReader(const Assignment& assignment, const QStringList& header, QChar decimal, DateOrder order,
+                     const Speech& speech)
+    : m_assignment(assignment), m_header(header), m_decimal(decimal), m_order(order), m_speech(speech)
 {
 }
 
-void LineReader::readOdometer(const QStringList& cells)
+QString RowReader::name(Role role) const
 {
-    std::vector<std::optional<double>> readings(cells.size());
-    for (qsizetype i = 0; i < cells.size(); ++i) {
-        const CellNumber n = readNumber(cells[i], m_decimal);
-        if (n.state == CellNumber::Number)
-            readings[i] = n.value;
+    return m_header.value(m_assignment.column(role)).trimmed();
+}
+
+std::optional<QString> RowReader::readFlags(const RowStore::Cells& cells, Reading& reading) const
+{
+    const bool codes = m_assignment.use[Full].how == u"spritmonitor";
+    const QStringView full = cells[Full].trimmed();
+    if (codes && !full.isEmpty()) {
+        // Spritmonitor's fill-up types: 1 full, 2 partial, 3 the first after a gap.
+        if (full != u"1" && full != u"2" && full != u"3")
+            return m_speech.text(Text::NotYesOrNo).arg(name(Full), full.toString());
+        reading.flags |= full == u"2" ? Reading::Partial : full == u"3" ? Reading::Missed : 0;
+    } else if (const YesNo f = readYesNo(full); f == YesNo::Neither) {
+        return m_speech.text(Text::NotYesOrNo).arg(name(Full), full.toString());
+    } else if (f == YesNo::No) {
+        reading.flags |= Reading::Partial;
     }
-    std::optional<double> first, last;
-    for (const auto& r : readings)
-        if (r) {
-            first = first ? first : r;
-            last = r;
-        }
-    const bool newestFirst = first && *last < *first;
-    m_odometer.assign(readings.size(), std::nullopt);
-    std::optional<double> before;
-    for (size_t k = 0; k < readings.size(); ++k) {
-        const size_t i = newestFirst ? readings.size() - 1 - k : k;
-        if (!readings[i])
-            continue;
-        // To the metre: 10000.3 - 9999.1 is 1.2, not 1.20000000000073.
-        if (before)
-            m_odometer[i] = std::round((*readings[i] - *before) * 1000) / 1000;
-        before = readings[i];
+    for (const auto& [role, flag] : {std::pair{Partial, Reading::Partial}, {Missed, Reading::Missed}}) {
+        const YesNo f = readYesNo(cells[role]);
+        if (f == YesNo::Neither)
+            return m_speech.text(Text::NotYesOrNo).arg(name(role), cells[role].trimmed().toString());
+        if (f == YesNo::Yes)
+            reading.flags |= flag;
+    }
+    return std::nullopt;
+}
+
+std::optional<QString> RowReader::readMeasures(const RowStore::Cells& cells, const CellNumber* numbers,
+                                               Reading& reading)
+{
+    Unit volume = m_assignment.unit(Litres);
+    if (!cells[VolumeUnit].trimmed().isEmpty())
+        volume = unitOfWords(cells[VolumeUnit]);
+    if (volume == Unit::Gallons || volume == Unit::Unknown) {
+        const Unit kind = m_assignment.unit(VolumeUnit);
+        volume = volume == Unit::Gallons && kind != Unit::Unknown ? kind : volume;
+        m_unknownGallons = m_unknownGallons || volume == Unit::Gallons;
+    }
+    const FuelCodes codes = m_assignment.use[Fuel].how == u"fuelio"         ? FuelCodes::Fuelio
+                            : m_assignment.use[Fuel].how == u"spritmonitor" ? FuelCodes::Spritmonitor
+                                                                            : FuelCodes::Words;
+    if (const std::optional<Unit> fuel = fuelUnit(cells[Fuel], codes))
+        volume = *fuel;
+    if (volume == Unit::Kg || volume == Unit::Kwh)
+        return m_speech.text(volume == Unit::Kg ? Text::MeasuredInKg : Text::MeasuredInKwh);
+    Unit distance = m_assignment.unit(Odometer);
+    if (!cells[DistanceUnit].trimmed().isEmpty())
+        distance = unitOfWords(cells[DistanceUnit]);
+    const double perDistance = distance == Unit::Miles ? toKeptUnit(Unit::Miles) : 1;
+    const double perVolume = toKeptUnit(volume) > 0 ? toKeptUnit(volume) : 1;
+    // An odometer of 0 is one not written down.
+    if (numbers[Odometer].state == CellNumber::Number && numbers[Odometer].value > 0)
+        reading.odometer = numbers[Odometer].value * perDistance; // rounded as a difference
+    if (numbers[Distance].state == CellNumber::Number) {
+        const Unit own = cells[DistanceUnit].trimmed().isEmpty() ? m_assignment.unit(Distance) : distance;
+        reading.distance = kept(numbers[Distance].value, own == Unit::Miles ? toKeptUnit(Unit::Miles) : 1);
+    }
+    if (numbers[Litres].state == CellNumber::Number)
+        reading.litres = kept(numbers[Litres].value, perVolume);
+    return std::nullopt;
+}
+
+void RowReader::readAmount(const RowStore::Cells& cells, const CellNumber* numbers, Reading& reading)
+{
+    if (numbers[Amount].state == CellNumber::Number)
+        reading.amount = Digits::of(numbers[Amount].digits);
+    else if (numbers[UnitPrice].state == CellNumber::Number && numbers[Litres].state == CellNumber::Number)
+        reading.amount = Digits::rounded(numbers[UnitPrice].value * numbers[Litres].value, 2);
+    if (m_assignment.own) {
+        if (numbers[Consumption].state == CellNumber::Number)
+            reading.consumption = Digits::of(numbers[Consumption].digits);
+        if (numbers[Paid].state == CellNumber::Number)
+            reading.paid = Digits::of(numbers[Paid].digits);
+    }
+    if (!m_assignment.has(Currency) && m_foreignSign.isNull()) {
+        m_foreignSign = Exchange::foreignSign(cells[Amount]);
+        if (m_foreignSign.isNull())
+            m_foreignSign = Exchange::foreignSign(cells[UnitPrice]);
     }
 }
 
-QString LineReader::cell(const QStringList& fields, Role role) const
+std::variant<Reading, QString> RowReader::read(const RowStore::Cells& cells, qint64 line, QStringList& currencies)
 {
-    return m_columns.at[role] >= 0 ? fields.value(m_columns.at[role]) : QString();
-}
-
-QString LineReader::name(Role role) const
-{
-    return m_header.value(m_columns.at[role]).trimmed();
-}
-
-std::variant<FillUp, QString> LineReader::read(const TnkFile::Row& row, size_t index) const
-{
-    const QStringList& f = row.fields;
-    const LocaleInfo& locale = m_speech.locale;
-    if (f.size() > m_header.size())
-        for (qsizetype extra = m_header.size(); extra < f.size(); ++extra)
-            if (!f[extra].trimmed().isEmpty())
-                return m_speech.text(Text::TooManyFields).arg(f.size()).arg(m_header.size());
-    FillUp fillUp;
-    // The program's own files keep an empty field as a value that reads as none.
-    const QString none = m_columns.own ? QStringLiteral("") : QString();
-    fillUp.date.text = fillUp.consumption.text = fillUp.euro.text = none;
-    const QString dateText = cell(f, Date).trimmed();
-    if (!dateText.isEmpty() || !m_columns.own) {
-        const std::optional<QDate> day = readDate(dateText, locale);
-        if (!day)
-            return m_speech.text(Text::NotADate).arg(name(Date), dateText);
-        fillUp.date = FillUpText::date(*day, locale);
+    Reading reading;
+    reading.line = line;
+    const QStringView date = cells[Date].trimmed();
+    if (date.isEmpty() && m_assignment.own) {
+        reading.flags |= Reading::NoDate;
+    } else if (const std::optional<QDate> day = readDate(date, m_order, m_speech.locale)) {
+        reading.day = qint32(day->toJulianDay());
+    } else {
+        return m_speech.text(Text::NotADate).arg(name(Date), date.toString());
     }
     CellNumber numbers[RoleCount];
-    for (const Role role : {Distance, Litres, Consumption, Amount, Paid}) {
-        numbers[role] = readNumber(cell(f, role), m_decimal);
+    for (const Role role : {Odometer, Distance, Litres, Amount, UnitPrice, Consumption, Paid}) {
+        numbers[role] = readNumber(cells[role], m_decimal);
         if (numbers[role].state == CellNumber::NotANumber || numbers[role].state == CellNumber::Negative)
-            return m_speech.text(Text::NotANumber).arg(name(role), cell(f, role).trimmed());
+            return m_speech.text(Text::NotANumber).arg(name(role), cells[role].trimmed().toString());
     }
-    double distance = numbers[Distance].state == CellNumber::Number ? numbers[Distance].value : 0;
-    if (numbers[Distance].state == CellNumber::Empty && index < m_odometer.size() && m_odometer[index]) {
-        if (*m_odometer[index] < 0)
-            return m_speech.text(Text::OdometerBelow);
-        distance = *m_odometer[index];
-    }
-    const double litres = numbers[Litres].state == CellNumber::Number ? numbers[Litres].value : 0;
-    fillUp.distance = FillUpText::measured(distance);
-    fillUp.litres = FillUpText::measured(litres);
-    // As a save computes it from the distance and the litres; a record kept
-    // before those were stored brings its own.
-    if (distance > 0 && litres > 0) {
-        if (!ConsumptionText(litres, distance, locale))
-            return m_speech.text(Text::NoConsumption);
-        fillUp.consumption = FillUpText::consumption(litres * 100 / distance, locale);
-    } else if (numbers[Consumption].state == CellNumber::Number) {
-        fillUp.consumption = FillUpText::fileNumber(numbers[Consumption].digits, locale);
-    } else if (!m_columns.own) {
-        fillUp.consumption = FillUpText::consumption(0, locale);
-    }
-    if (const std::optional<QString> reason = readAmounts(f, numbers, fillUp))
+    if (std::optional<QString> reason = readFlags(cells, reading))
         return *reason;
-    return fillUp;
-}
-
-std::optional<QString> LineReader::readAmounts(const QStringList& f, const CellNumber* numbers, FillUp& fillUp) const
-{
-    const LocaleInfo& locale = m_speech.locale;
-    const CellNumber& amount = numbers[Amount];
+    if (std::optional<QString> reason = readMeasures(cells, numbers, reading))
+        return *reason;
+    readAmount(cells, numbers, reading);
     // Our own files guard a currency's name against spreadsheets' formulas.
-    const QString currency = (m_columns.own ? TnkFile::unguarded(cell(f, Currency)) : cell(f, Currency)).trimmed();
-    if (m_columns.own) {
-        if (amount.state == CellNumber::Number)
-            fillUp.euro = FillUpText::fileNumber(amount.digits, locale);
-        const bool paid = numbers[Paid].state == CellNumber::Number;
-        if (paid && currency.isEmpty())
-            return m_speech.text(Text::UnknownCurrency).arg(currency);
-        if (!paid && !currency.isEmpty())
-            return m_speech.text(Text::NotANumber).arg(name(Paid), cell(f, Paid).trimmed());
-        if (paid)
-            fillUp.paid = FillUpText::paid(FillUpText::fileNumber(numbers[Paid].digits, locale).text, currency, locale);
-        return std::nullopt;
+    const QString cell = cells[Currency].toString();
+    const QString currency = (m_assignment.own ? TnkFile::unguarded(cell) : cell).trimmed();
+    if (!currency.isEmpty()) {
+        qsizetype at = currencies.indexOf(currency);
+        if (at < 0) {
+            at = currencies.size();
+            currencies << currency;
+        }
+        reading.currency = qint16(at);
     }
-    // Another log's amount, in Euro unless its currency says otherwise.
-    fillUp.euro = FillUpText::typedEuro(QString(), locale);
-    if (amount.state != CellNumber::Number)
-        return std::nullopt;
-    const QString typed = FillUpText::fileNumber(amount.digits, locale).text;
-    if (isEuro(currency)) {
-        fillUp.euro = FillUpText::fileNumber(amount.digits, locale);
-        return std::nullopt;
-    }
-    const auto entry = std::find_if(m_currencies.begin(), m_currencies.end(), [&](const CurrencyRow& r) {
-        return r.name.trimmed().compare(currency, Qt::CaseInsensitive) == 0;
-    });
-    if (entry == m_currencies.end())
-        return m_speech.text(Text::UnknownCurrency).arg(currency);
-    const NumberOrText factor(entry->inverse);
-    if (const AmountProblem problem = CheckAmount(typed, true, factor, locale); problem != AmountProblem::None)
-        return AmountProblemText(problem, m_speech);
-    fillUp.euro = FillUpText::euro(EuroValue(typed, factor, locale), locale);
-    fillUp.paid = FillUpText::paid(typed, entry->name, locale);
-    return std::nullopt;
+    return reading;
 }
 } // namespace Exchange

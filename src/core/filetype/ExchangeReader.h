@@ -1,20 +1,16 @@
 #pragma once
 
-// Reading the lines of a file of fill-ups, the program's own or another fuel
-// log's, into FillUps as a save would have stored them.
+// Reading the cells of one line of a file of fill-ups, the program's own or
+// another fuel log's, into what it says in km and litres: its day, odometer,
+// distance, quantity, amount and flags, or why it cannot be read.
 
-#include "core/currency/Currencies.h"
-#include "core/filetype/ExchangeDialect.h"
-#include "core/filetype/TnkFile.h"
+#include "core/filetype/ExchangeDates.h"
+#include "core/filetype/ExchangeRows.h"
 #include "core/frame/Speech.h"
-#include "core/records/FillUp.h"
 
-#include <QDate>
 #include <QString>
 
-#include <optional>
 #include <variant>
-#include <vector>
 
 namespace Exchange
 {
@@ -36,37 +32,44 @@ struct CellNumber
 // sign or a blank grouping thousands only, and only before three digits.
 CellNumber readNumber(QStringView cell, QChar decimal);
 
-// ISO 8601 (2026-12-05, a time after it allowed), the day-first forms
-// (05/12/2026, 5.12.26, 05-12-2026) and the stored form (05 December 2026).
-std::optional<QDate> readDate(QStringView cell, const LocaleInfo& locale);
+// "Yes", "1", "True", "Full", "Ja" ... or their opposites.
+enum class YesNo
+{
+    Empty,
+    Yes,
+    No,
+    Neither
+};
+YesNo readYesNo(QStringView cell);
 
-class LineReader
+class RowReader
 {
 public:
-    LineReader(const QStringList& header, const Columns& columns, QChar decimal, std::vector<CurrencyRow> currencies,
-               const Speech& speech);
+    RowReader(const Assignment& assignment, const QStringList& header, QChar decimal, DateOrder order,
+              const Speech& speech);
 
-    // The file's decimal sign, once its numbers told it.
-    void setDecimal(QChar decimal) { m_decimal = decimal; }
+    // What the line says, or why it cannot be read. A currency the line
+    // names is added to currencies, and its place kept.
+    std::variant<Reading, QString> read(const RowStore::Cells& cells, qint64 line, QStringList& currencies);
 
-    // The distance of each line from an odometer column: the difference to the
-    // reading of the fill-up before in time, the line above, or the line
-    // below in a file that lists the newest first.
-    void readOdometer(const QStringList& cells);
-
-    // The fill-up a line stands for, or why it cannot be stored.
-    std::variant<FillUp, QString> read(const TnkFile::Row& row, size_t index) const;
+    // Whether a line gave its quantity in gallons without the file saying
+    // which ones, and the sign of a currency other than the Euro seen beside
+    // an amount of a file without a currency column.
+    bool unknownGallons() const { return m_unknownGallons; }
+    QChar foreignSign() const { return m_foreignSign; }
 
 private:
-    std::optional<QString> readAmounts(const QStringList& fields, const CellNumber* numbers, FillUp& fillUp) const;
-    QString cell(const QStringList& fields, Role role) const;
+    std::optional<QString> readFlags(const RowStore::Cells& cells, Reading& reading) const;
+    std::optional<QString> readMeasures(const RowStore::Cells& cells, const CellNumber* numbers, Reading& reading);
+    void readAmount(const RowStore::Cells& cells, const CellNumber* numbers, Reading& reading);
     QString name(Role role) const;
 
+    Assignment m_assignment;
     QStringList m_header;
-    Columns m_columns;
     QChar m_decimal;
-    std::vector<CurrencyRow> m_currencies;
+    DateOrder m_order;
     const Speech& m_speech;
-    std::vector<std::optional<double>> m_odometer;
+    bool m_unknownGallons = false;
+    QChar m_foreignSign;
 };
 } // namespace Exchange

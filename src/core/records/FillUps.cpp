@@ -75,6 +75,14 @@ struct FillUps::Kept
     qint64 counted = 0;
 };
 
+// The order a sort changed, while the list is as the sort left it.
+struct FillUps::Sorted
+{
+    QString user;
+    qint64 writes = -1;
+    std::vector<quint32> from; // the position before the sort of each position after it
+};
+
 FillUps::FillUps(SettingsStore& store, const LocaleInfo& locale) : m_store(store), m_locale(locale) {}
 
 FillUps::~FillUps() = default;
@@ -266,25 +274,60 @@ FillUps::Outcome FillUps::sortByDate(const QString& user)
 {
     const std::shared_ptr<const FillUpList> seen = this->list(user);
     const FillUpList& list = *seen;
-    std::vector<FillUpList::Record> after = list.room(list.size());
-    after.assign(list.m_records.begin(), list.m_records.end());
     // A fill-up whose date cannot be read stays after the one before it.
-    std::vector<std::pair<double, size_t>> order(after.size());
+    std::vector<std::pair<double, size_t>> order(list.size());
     double day = -INFINITY;
-    for (size_t i = 0; i < after.size(); ++i) {
-        if (const double d = after[i].value[FillUpList::Date]; !std::isnan(d))
+    for (size_t i = 0; i < list.size(); ++i) {
+        if (const double d = list.m_records[i].value[FillUpList::Date]; !std::isnan(d))
             day = d;
         order[i] = {day, i};
     }
     std::stable_sort(order.begin(), order.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
-    std::vector<FillUpList::Record> sorted = list.room(after.size());
-    for (const auto& [key, i] : order)
-        sorted.push_back(after[i]);
-    return commit(user, list, sorted);
+    std::vector<FillUpList::Record> sorted = list.room(list.size());
+    auto undo = std::make_unique<Sorted>();
+    undo->user = user;
+    for (const auto& [key, i] : order) {
+        sorted.push_back(list.m_records[i]);
+        undo->from.push_back(quint32(i));
+    }
+    const Outcome outcome = commit(user, list, sorted);
+    if (outcome == Outcome::Done) {
+        undo->writes = m_store.writesTo(user);
+        m_sorted = std::move(undo);
+    }
+    return outcome;
+}
+
+bool FillUps::canUndoSort(const QString& user) const
+{
+    return m_sorted && sameUser(m_sorted->user, user) && !isStale(user) && m_sorted->writes == m_store.writesTo(user) &&
+           m_sorted->from.size() == m_kept->list->size();
+}
+
+FillUps::Outcome FillUps::undoSort(const QString& user)
+{
+    if (!canUndoSort(user))
+        return Outcome::ChangedElsewhere;
+    const FillUpList& list = *m_kept->list;
+    std::vector<FillUpList::Record> before = list.room(list.size());
+    before.resize(list.size());
+    for (size_t i = 0; i < list.size(); ++i)
+        before[m_sorted->from[i]] = list.m_records[i];
+    const Outcome outcome = commit(user, list, before);
+    if (outcome == Outcome::Done)
+        m_sorted.reset();
+    return outcome;
 }
 
 FillUps::Appended FillUps::append(const QString& user, const std::vector<FillUp>& fillUps, const Duplicates& duplicates,
                                   const Progress& progress)
+{
+    return append(
+        user, qint64(fillUps.size()), [&fillUps](size_t i) { return fillUps[i]; }, duplicates, progress);
+}
+
+FillUps::Appended FillUps::append(const QString& user, qint64 count, const FillUpAt& fillUpAt,
+                                  const Duplicates& duplicates, const Progress& progress)
 {
     Appended result;
     bool stopped = false;
@@ -295,17 +338,17 @@ FillUps::Appended FillUps::append(const QString& user, const std::vector<FillUp>
             return false;
         const std::vector<char> repeated = duplicates ? duplicates(present) : std::vector<char>();
         std::vector<size_t> todo;
-        for (size_t i = 0; i < fillUps.size(); ++i)
+        for (size_t i = 0; i < size_t(count); ++i)
             if (i >= repeated.size() || !repeated[i])
                 todo.push_back(i);
-        result.duplicates = qint64(fillUps.size() - todo.size());
+        result.duplicates = count - qint64(todo.size());
         const qint64 last = lastWrittenIn(s, user, m_locale), total = qint64(todo.size());
         if (last + total > MaxRecord)
             return false;
         for (qint64 k = 0; k < total; ++k) {
             if (progress && k % kProgressStep == 0 && !progress(k, total))
                 return !(stopped = true);
-            writeRecord(s, out, user, last + 1 + k, fillUps[todo[size_t(k)]]);
+            writeRecord(s, out, user, last + 1 + k, fillUpAt(todo[size_t(k)]));
         }
         if (progress && !progress(total, total))
             return !(stopped = true);

@@ -76,8 +76,11 @@ public:
     Outcome remove(const QString& user, const FillUpList& seen, size_t position);
     Outcome insert(const QString& user, const FillUpList& seen, size_t position, const FillUp& fillUp);
     // Every record in date order, in one transaction; those without a date
-    // that reads keep their place after the one before them.
+    // that reads keep their place after the one before them. The order
+    // before is kept until the next change, for undoSort to put it back.
     Outcome sortByDate(const QString& user);
+    bool canUndoSort(const QString& user) const;
+    Outcome undoSort(const QString& user);
 
     // Appends many fill-ups in one transaction, in batches: duplicates(present)
     // says which repeat a fill-up present at that moment, and those are left
@@ -92,6 +95,11 @@ public:
         bool cancelled = false; // progress stopped it
     };
     Appended append(const QString& user, const std::vector<FillUp>& fillUps, const Duplicates& duplicates,
+                    const Progress& progress = {});
+    // The same for count fill-ups made one at a time, so that a large import
+    // need not hold them all as FillUps.
+    using FillUpAt = std::function<FillUp(size_t)>;
+    Appended append(const QString& user, qint64 count, const FillUpAt& fillUpAt, const Duplicates& duplicates,
                     const Progress& progress = {});
 
     // The last record number shown, of a count (nothing when absent, a null
@@ -108,4 +116,6 @@ private:
     LocaleInfo m_locale;
     std::unique_ptr<Kept> m_kept;
     std::unique_ptr<Kept> m_average;
+    struct Sorted; // what undoSort needs
+    std::unique_ptr<Sorted> m_sorted;
 };

@@ -2,6 +2,8 @@
 
 #include "core/frame/Conversions.h"
 
+#include <QCryptographicHash>
+
 #include <cfloat>
 #include <cmath>
 
@@ -16,6 +18,14 @@ float toSingle(double number)
     if (std::isnan(number) || std::fabs(number) > double(FLT_MAX))
         throw ConversionError(ConversionError::Overflow);
     return float(number);
+}
+
+// One key per header line, named by a digest of it: a header may be long
+// and hold any character.
+QString importColumnsKey(const QString& headerLine)
+{
+    return QStringLiteral("ImportColumns") +
+           QString::fromLatin1(QCryptographicHash::hash(headerLine.toUtf8(), QCryptographicHash::Sha256).toHex(), 16);
 }
 
 // "User" & n: a whole count gives User1, User10 ...
@@ -129,4 +139,14 @@ QString Users::lastPath(const QString& user) const
 bool Users::setLastPath(const QString& user, const QString& path)
 {
     return m_store.save(user, QStringLiteral("LastPath"), path);
+}
+
+QString Users::importColumns(const QString& user, const QString& headerLine) const
+{
+    return value(user, importColumnsKey(headerLine));
+}
+
+bool Users::setImportColumns(const QString& user, const QString& headerLine, const QString& columns)
+{
+    return m_store.save(user, importColumnsKey(headerLine), columns);
 }

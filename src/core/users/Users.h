@@ -10,7 +10,8 @@
 
 // The user list: the one owner of the users kept in section "Option"
 // (TotUsers, User1 .. UserN, LastUser) and of each user's own settings beside
-// the fill-ups and the currency (Lang, LastPath). The list only grows; names
+// the fill-ups and the currency (Lang, LastPath, and the columns chosen for
+// an import's header, ImportColumns & a digest of the header). The list only grows; names
 // are kept exactly as typed and compared exactly, while the sections they
 // name ignore letter case.
 class Users
@@ -51,6 +52,11 @@ public:
     // The file the user last chose to import or export, "" for none.
     QString lastPath(const QString& user) const;
     bool setLastPath(const QString& user, const QString& path);
+
+    // The columns the user chose for files with this header line (an
+    // import's assignment in its text form), "" for none.
+    QString importColumns(const QString& user, const QString& headerLine) const;
+    bool setImportColumns(const QString& user, const QString& headerLine, const QString& columns);
 
 private:
     QString value(QStringView section, QStringView key) const;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/filetype/Exchange.h"
+
 #include <QString>
 #include <QtGlobal>
 
@@ -26,11 +28,26 @@ public:
     // the messages carry.
     void Run(qint16 mode, const QString& mainTitle);
 
-    // Reads the file, asks with a summary whether to import its fill-ups into the
-    // current user's, imports them and says how many came in.
+    // Reads the file, asks what the file does not tell (which vehicle, the
+    // order of its dates, its columns when they need confirming), asks with a
+    // summary whether to import its fill-ups into the current user's (and to
+    // put all of them in date order when some are older), imports them and
+    // says how many came in.
     void ImportFile(const QString& path, const QString& mainTitle);
 
 private:
+    enum class Step
+    {
+        Cancel,
+        Again, // with the choices changed
+        Import,
+        ImportAndSort
+    };
+    bool answer(const Exchange::ImportPlan& plan, Exchange::ImportChoices& choices, const QString& mainTitle);
+    bool chooseColumns(const Exchange::ImportPlan& plan, Exchange::ImportChoices& choices);
+    Step summarize(const Exchange::ImportPlan& plan, Exchange::ImportChoices& choices, const QString& path,
+                   const QString& mainTitle);
+    void importPlan(const Exchange::ImportPlan& plan, bool sort, const QString& path, const QString& mainTitle);
     void exportTo(const QString& path, const QString& mainTitle);
     void rememberPath(const QString& path);
 

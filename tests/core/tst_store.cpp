@@ -78,6 +78,20 @@ private slots:
                  QString("2AnnaZoe"));
     }
 
+    // Another program's write is found once, and the store's own not at all:
+    // what was read after it counts as current again.
+    void anotherProgramsWriteIsFoundOnce()
+    {
+        TestSupport::Environment env;
+        SettingsStore a(env.storePath()), b(env.storePath());
+        QVERIFY(a.open() && b.open());
+        const qint64 before = a.othersChanges();
+        QVERIFY(b.save("Anna", "Tanko1", "06.15"));
+        QCOMPARE(a.othersChanges(), before + 1);
+        QVERIFY(a.save("Anna", "Tanko2", "06.20"));
+        QCOMPARE(a.othersChanges(), before + 1);
+    }
+
     // Waits a moment for another program's lock, then says the file is in use:
     // not damaged, nothing changed; Retry after the lock went opens the store.
     // (A lock let go within the wait: tests/system/tst_startup.)

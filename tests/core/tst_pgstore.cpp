@@ -54,6 +54,12 @@ private slots:
             QVERIFY(store.save("Anna", "Tanko1", "06.15") && store.save("Anna", "TotEntry", "1") && server.stop());
             const QString* total = store.find(u"Anna", u"TotEntry");
             QCOMPARE(total ? *total : "<none>", QString("1"));
+            // Told of another program's save again, listening anew.
+            SettingsStore other(env.location());
+            QVERIFY(other.open() && other.save("Anna", "TotEntry", "2"));
+            QTRY_COMPARE(*store.find(u"Anna", u"TotEntry"), QString("2"));
+            QVERIFY(other.save("Anna", "TotEntry", "1"));
+            QTRY_COMPARE(*store.find(u"Anna", u"TotEntry"), QString("1"));
         } else {
             int runs = 0;
             const SettingsStore::Update saved = store.edit([&](const SettingsStore& s, SettingsStore::Writer& out) {
@@ -75,6 +81,25 @@ private slots:
         QCOMPARE(told[1], reading ? QString("1|06.15|<absent>") : "<absent>|<absent>|<absent>");
         QVERIFY(retry || store.lastError().startsWith(named));
         QCOMPARE(contents(env), stored);
+    }
+
+    // Another tool changed the count without a notification: the next save
+    // takes the number after it, not the one memory holds.
+    void saveAfterAWriteNobodyWasToldOf()
+    {
+        TestSupport::Environment env("en", 0, "Anna", TestSupport::Stores[1]);
+        env.put("Anna", "TotEntry", "1");
+        QCOMPARE(*env.store().find(u"Anna", u"TotEntry"), QString("1"));
+        const QString database = env.location().value.section("dbname='", 1).section('\'', 0, 0);
+        QVERIFY(TestSupport::server().exec("SET session_replication_role = replica; UPDATE tankometer.settings SET "
+                                           "value = '2' WHERE key_fold = 'totentry'; UPDATE tankometer.changes SET "
+                                           "count = count + 1",
+                                           database));
+        QVERIFY(env.store().update([](const SettingsStore& s) {
+            const QString n = QString::number(s.find(u"Anna", u"TotEntry")->toInt() + 1);
+            return std::optional(std::vector<SettingsStore::Write>{{"Anna", "TotEntry", n}});
+        }) == SettingsStore::Update::Written);
+        QCOMPARE(env.stored("Anna", "TotEntry"), QString("3"));
     }
 
     // What a copy does to the store copied into: file or server, holding

@@ -1,15 +1,14 @@
 // The store's groundwork on a PostgreSQL server of the test's own: refusals in
 // the server's words that name the server and never a password, the store's
-// statements, the change counter and its notifications, a server that goes
-// away and comes back. (Read-modify-writes of two programs at once: the
-// store's own tests, tst_store.)
+// statements, the change counter and its notifications. (Read-modify-writes
+// of two programs at once and a server that goes away: the store's own
+// tests, tst_store and tst_pgstore.)
 #include "PostgresServer.h"
 
 #include "core/frame/Postgres.h"
 #include "core/frame/PostgresSchema.h"
 
 #include <QFile>
-#include <QScopeGuard>
 #include <QSocketNotifier>
 #include <QTest>
 
@@ -242,36 +241,6 @@ private slots:
                  QString("3"));
         QVERIFY(c.run("UPDATE race1.version SET number = 2"));
         QVERIFY(PostgresSchema::ensure(c, QStringLiteral("race1")).contains(QStringLiteral("made by a newer")));
-    }
-
-    // The server stopped under a connection, then started again.
-    void serverGoneAndBack()
-    {
-        const PostgresSchema::Statements sql(PostgresSchema::defaultName());
-        Connection c, early;
-        QVERIFY(c.open(m_server->conninfo()) && c.listen(sql.channel));
-        QVERIFY(m_server->stop());
-        const auto restart = qScopeGuard([this] { m_server->start(); });
-        const QString server = where(m_server->socketFolder());
-        QVERIFY(!c.check() && c.error().lost);
-        QVERIFY2(c.error().message().startsWith(server) &&
-                     c.error().text.startsWith(QStringLiteral("server closed the connection unexpectedly")),
-                 qPrintable(c.error().message()));
-        QVERIFY(!c.run(sql.changeCount.constData()) && c.error().lost);
-        QVERIFY(!early.open(m_server->conninfo()));
-        QVERIFY2(early.error().message().startsWith(server) &&
-                     early.error().message().contains(QStringLiteral("No such file or directory")),
-                 qPrintable(early.error().message()));
-
-        QVERIFY(m_server->start());
-        QVERIFY2(c.reconnect(), qPrintable(c.error().message()));
-        // Listening again, without being asked.
-        QVERIFY(early.open(m_server->conninfo()));
-        QVERIFY(early.run(sql.upsert.constData(), {u"N", u"back", u"1", u"n", u"back"}));
-        QSocketNotifier socket(c.socket(), QSocketNotifier::Read);
-        bool told = false;
-        connect(&socket, &QSocketNotifier::activated, this, [&] { told = told || !c.notifications().empty(); });
-        QTRY_VERIFY(told);
     }
 };
 

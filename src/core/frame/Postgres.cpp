@@ -150,6 +150,11 @@ qint64 Result::integer(int row, int column) const
     return text ? std::strtoll(text, nullptr, 10) : 0;
 }
 
+qint64 Result::affected() const
+{
+    return m_result ? std::strtoll(PQcmdTuples(m_result), nullptr, 10) : 0;
+}
+
 Connection::~Connection()
 {
     close();

@@ -56,6 +56,8 @@ public:
     // The text as libpq holds it, valid while this result lives.
     QByteArrayView utf8(int row, int column) const;
     qint64 integer(int row, int column) const;
+    // Rows an INSERT, UPDATE or DELETE wrote.
+    qint64 affected() const;
     pg_result* handle() const { return m_result; }
 
 private:

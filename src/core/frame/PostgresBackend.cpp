@@ -93,8 +93,7 @@ bool PostgresBackend::fail(const QString& why)
 
 void PostgresBackend::close()
 {
-    m_transaction.reset();
-    m_pending->clear();
+    rollback();
     m_connection.close();
     m_open = false;
 }
@@ -145,8 +144,7 @@ bool PostgresBackend::readState()
 
 bool PostgresBackend::reconnect()
 {
-    m_transaction.reset();
-    m_pending->clear();
+    rollback();
     if (!m_connection.reconnect())
         return fail();
     m_lost = false;
@@ -211,9 +209,17 @@ std::optional<qint64> PostgresBackend::countKeys(const QString& sectionFold)
     return count.integer(0, 0);
 }
 
+// The planner's figures: the table's rows by the share of the section among
+// its most common; 0 for a section too small to be among them.
 qint64 PostgresBackend::estimateKeys(const QString& sectionFold)
 {
-    return countKeys(sectionFold).value_or(0);
+    const QByteArray sql = statement(
+        "SELECT coalesce(max(c.reltuples * s.most_common_freqs[array_position(s.most_common_vals::text::text[], "
+        "$1)]), 0)::bigint FROM pg_class c, pg_stats s WHERE c.oid = '%1.settings'::regclass AND "
+        "s.schemaname = $2 AND s.tablename = 'settings' AND s.attname = 'section_fold'",
+        m_sql.schema);
+    const Postgres::Result estimate = m_connection.exec(sql.constData(), {sectionFold, m_sql.schema});
+    return estimate.ok() && estimate.rows() == 1 ? estimate.integer(0, 0) : 0;
 }
 
 // A system call that takes in what the socket holds; one round trip only
@@ -229,7 +235,7 @@ StoreBackend::Poll PostgresBackend::changedElsewhere()
         others = others || !n.fromSelf;
     if (!m_connection.isOpen())
         return fail(), Poll::Failed;
-    if (others && !m_transaction) {
+    if (others && !m_inTransaction) {
         const Postgres::Result count = m_connection.exec(m_sql.changeCount.constData());
         if (!count.ok() || count.rows() != 1)
             return fail(), Poll::Failed;
@@ -248,46 +254,51 @@ bool PostgresBackend::begin()
     if (isReadOnly())
         return fail(QStringLiteral("%1 can only be read (%2)").arg(location(), m_readOnlyReason));
     m_pending->clear();
+    m_written = 0;
     m_commitLost = m_committedWhenLost = false;
-    m_transaction.emplace(m_connection, Postgres::Isolation::Serializable);
     // The lock before the snapshot: what others committed before it is seen,
-    // and nobody else commits until this is done.
-    const QByteArray lock = QByteArray(kLockTimeout) + "; " + m_sql.writeLock + "; " +
-                            statement("SELECT count, txid_current() FROM %1.changes WHERE id = 1", m_sql.schema);
-    const Postgres::Result count = m_transaction->isActive() ? m_connection.exec(lock.constData()) : Postgres::Result();
+    // and nobody else commits until this is done. One round trip.
+    const QByteArray lock = "BEGIN ISOLATION LEVEL SERIALIZABLE; " + QByteArray(kLockTimeout) + "; " + m_sql.writeLock +
+                            "; " + statement("SELECT count, txid_current() FROM %1.changes WHERE id = 1", m_sql.schema);
+    const Postgres::Result count = m_connection.exec(lock.constData());
+    m_inTransaction = true;
     if (!count.ok() || count.rows() != 1) {
         fail();
-        m_transaction.reset();
+        rollback();
         return false;
     }
-    m_changed = m_changed || count.integer(0, 0) != m_known;
-    m_known = count.integer(0, 0);
+    // Also what a notification has not told yet, or another tool wrote without one.
+    const qint64 now = count.integer(0, 0);
+    m_changed = m_changed || now != m_known;
+    m_known = now;
     m_xid = count.text(0, 1);
     return true;
 }
 
 bool PostgresBackend::commit()
 {
-    if (!m_transaction)
+    if (!m_inTransaction)
         return fail(QStringLiteral("no change is under way"));
-    // Read under the lock: the count this commit leaves, which memory then reflects.
-    const Postgres::Result count = flush() ? m_connection.exec(m_sql.changeCount.constData()) : Postgres::Result();
-    const bool committed = count.ok() && count.rows() == 1 && m_transaction->commit();
-    if (!committed) {
-        fail();
-        // Sent, but no answer came: made or not, only the server knows.
-        m_commitLost = count.ok() && m_lost;
-    } else {
-        m_known = count.integer(0, 0);
+    const bool flushed = flush();
+    if (flushed && m_connection.run("COMMIT")) {
+        // The counter counts what the statements wrote: memory reflects it without asking.
+        m_known += m_written;
+        m_inTransaction = false;
+        return true;
     }
-    m_transaction.reset();
-    return committed;
+    fail();
+    // Sent, but no answer came: made or not, only the server knows.
+    m_commitLost = flushed && m_lost;
+    rollback();
+    return false;
 }
 
 void PostgresBackend::rollback()
 {
     m_pending->clear();
-    m_transaction.reset();
+    // Straight to libpq, so that the failure that led here stays told.
+    if (std::exchange(m_inTransaction, false) && m_connection.isOpen())
+        PQclear(PQexec(m_connection.handle(), "ROLLBACK"));
 }
 
 bool PostgresBackend::flush()
@@ -295,14 +306,16 @@ bool PostgresBackend::flush()
     Pending& p = *m_pending;
     if (p.keyFolds.isEmpty())
         return true;
-    const bool ok = p.removing ? m_connection.run(m_sql.removeMany.constData(), {Postgres::textArray(p.sectionFolds),
-                                                                                 Postgres::textArray(p.keyFolds)})
-                               : m_connection.run(m_sql.upsertMany.constData(),
-                                                  {Postgres::textArray(p.sections), Postgres::textArray(p.keys),
-                                                   Postgres::textArray(p.values), Postgres::textArray(p.sectionFolds),
-                                                   Postgres::textArray(p.keyFolds)});
+    const Postgres::Result written =
+        p.removing ? m_connection.exec(m_sql.removeMany.constData(),
+                                       {Postgres::textArray(p.sectionFolds), Postgres::textArray(p.keyFolds)})
+                   : m_connection.exec(m_sql.upsertMany.constData(),
+                                       {Postgres::textArray(p.sections), Postgres::textArray(p.keys),
+                                        Postgres::textArray(p.values), Postgres::textArray(p.sectionFolds),
+                                        Postgres::textArray(p.keyFolds)});
     p.clear();
-    return ok || fail();
+    m_written += written.affected();
+    return written.ok() || fail();
 }
 
 bool PostgresBackend::set(QStringView section, QStringView key, QStringView value, const QString& sectionFold,

@@ -76,8 +76,9 @@ private:
     // has yet to hear that it moved.
     qint64 m_known = -1;
     bool m_changed = false;
-    std::optional<Postgres::Transaction> m_transaction;
-    QString m_xid; // of the transaction under way, to ask after a lost commit
+    bool m_inTransaction = false;
+    qint64 m_written = 0; // keys the transaction under way changed, as the counter counts them
+    QString m_xid;        // of the transaction under way, to ask after a lost commit
     bool m_commitLost = false;
     bool m_committedWhenLost = false;
     struct Pending;

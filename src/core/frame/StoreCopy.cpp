@@ -14,6 +14,7 @@
 
 #include <sqlite3.h>
 
+#include <charconv>
 #include <optional>
 
 namespace StoreCopy
@@ -93,9 +94,10 @@ public:
         Sqlite::Statement count(m_db, "SELECT count(*) FROM settings");
         if (!m_transaction->isActive() || count.step() != SQLITE_ROW)
             return m_db.error();
-        if (const qint64 keys = count.integer(0); keys > 0 && !replace)
-            return QStringLiteral("it holds data already (%1 keys)").arg(keys);
-        if (!m_db.exec("DELETE FROM settings"))
+        m_changes = count.integer(0);
+        if (m_changes > 0 && !replace)
+            return QStringLiteral("it holds data already (%1 keys)").arg(m_changes);
+        if (!SqliteBackend::quiet(m_db) || !m_db.exec("DELETE FROM settings"))
             return m_db.error();
         m_insert.emplace(m_db, "INSERT INTO settings(section, key, value, section_fold, key_fold) VALUES(?1, ?2, ?3, "
                                "?4, ?5)");
@@ -106,6 +108,7 @@ public:
     {
         for (int i = 0; i < 5; ++i)
             m_insert->bindUtf8(i + 1, fields[size_t(i)]);
+        ++m_changes;
         return m_insert->run() ? QString() : m_db.error();
     }
 
@@ -121,7 +124,7 @@ public:
     QString commit() override
     {
         m_insert.reset();
-        if (!m_transaction->commit())
+        if (!SqliteBackend::loud(m_db, m_changes) || !m_transaction->commit())
             return m_db.error();
         m_db.close();
         if (m_fresh.isEmpty())
@@ -139,6 +142,7 @@ private:
     Sqlite::Database m_db;
     std::optional<Sqlite::Transaction> m_transaction;
     std::optional<Sqlite::Statement> m_insert;
+    qint64 m_changes = 0; // keys deleted and inserted, for the change count
 };
 
 QString named(const StoreLocation& location)
@@ -149,11 +153,17 @@ QString named(const StoreLocation& location)
 
 void Digest::add(const Fields& fields)
 {
-    QCryptographicHash md5(QCryptographicHash::Md5);
+    // Half a million keys: one buffer and one hash, used again for each.
+    thread_local QCryptographicHash md5(QCryptographicHash::Md5);
+    thread_local QByteArray bytes;
+    bytes.clear();
     for (QByteArrayView field : fields) {
-        md5.addData(QByteArray::number(field.size()) + ':');
-        md5.addData(field);
+        char length[24];
+        const auto end = std::to_chars(length, length + sizeof length, field.size()).ptr;
+        bytes.append(length, end - length).append(':').append(field);
     }
+    md5.reset();
+    md5.addData(bytes);
     const QByteArrayView hash = md5.resultView();
     first += qFromBigEndian<quint32>(hash.data());
     second += qFromBigEndian<quint32>(hash.data() + 4);

@@ -5,6 +5,7 @@
 #include "core/frame/PostgresSchema.h"
 #include "core/frame/StoreCopyParts.h"
 
+#include <algorithm>
 #include <optional>
 
 namespace StoreCopy
@@ -81,6 +82,11 @@ private:
 // A field in COPY's text form.
 void append(QByteArray& rows, QByteArrayView field)
 {
+    const auto special = [](char c) { return c == '\\' || c == '\n' || c == '\r' || c == '\t'; };
+    if (std::none_of(field.begin(), field.end(), special)) {
+        rows.append(field);
+        return;
+    }
     for (char c : field) {
         switch (c) {
         case '\\':
@@ -175,7 +181,15 @@ public:
         return {};
     }
 
-    QString commit() override { return m_transaction->commit() ? QString() : said(m_connection); }
+    QString commit() override
+    {
+        if (!m_transaction->commit())
+            return said(m_connection);
+        // The planner's figures for a table that changed whole; where this
+        // user may not, autovacuum does it later.
+        m_connection.run(statement("ANALYZE %1.settings").constData());
+        return {};
+    }
 
 private:
     QString m_conninfo;

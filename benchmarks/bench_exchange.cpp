@@ -51,7 +51,7 @@ int child(const QString& step, const QString& storePath, const QString& file)
     bool ok = false;
     if (step == u"export") {
         const Exchange::ExportResult result =
-            Exchange::ExportFile(*context.fillUps().list(context.user()), file, context.locale());
+            Exchange::ExportFile(context, file);
         ok = result.problem.isEmpty() && result.written == kRecords;
     } else {
         const qint64 expected = step == u"import" ? kRecords : 0;

@@ -19,6 +19,16 @@ public:
     Platform::FileDialogs& files() const { return *m_desktop.files; }
     Platform::Announcer& announcer() const { return *m_desktop.announcer; }
 
+    // A write the store refused, as the user is told: what was not written,
+    // the reason and, when the store can only be read, what still works.
+    QString notWritten(Text::Id what, const QString& reason) const
+    {
+        QString message = text(what) + u'\n' + reason;
+        if (store().isReadOnly())
+            message += QStringLiteral("\n\n") + text(Text::ReadOnlyStore);
+        return message;
+    }
+
 private:
     Platform::DesktopServices m_desktop;
 };

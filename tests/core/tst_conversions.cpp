@@ -59,6 +59,7 @@ private slots:
         addRows("%1: %2 of %3 is \"%4\"", R"(
             nl|StrNumber|6.5| 6.5; en|StrNumber|-2|-2; en|StrNumber|0.30000000000000004| 0.3
             en|StrNumber|1e16| 1E+16; nl|LocaleText|12.5|12,5; fr|LocaleText|1234567|1234567
+            en|StrNumber|0.00001| 0.00001; fr|LocaleText|0.000001|1E-06; en|StrNumber|-1.5e-6|-1.5E-06
             en|00.00|6.544|06.54; en|00.00|6.545|06.55; en|00.00|9.999|10.00; en|00.00|123.456|123.46
             fr|00.00|0|00,00; en|00.000|7.466666666666667|07.467; fr|##.########|0.5|,5)");
     }

@@ -86,6 +86,22 @@ private slots:
         QCOMPARE(ltrs.saveEnabled, row[5] == u"1");
     }
 
+    // the four fields apart by "/"|distance error|consumption error|save on
+    // activation: the amount alone opens it, either error closes it.
+    void saveOnActivation_data()
+    {
+        addRows("%1, errors %2 %3: save %4", R"(
+            //40/|0|0|0; ///60|0|0|1; /650/40/60|1|0|0; /650/40/60|0|1|0)");
+    }
+
+    void saveOnActivation()
+    {
+        QFETCH(QStringList, row);
+        const QStringList f = row[0].split(u'/');
+        QCOMPARE(SaveEnabledOnActivation(EntryTexts{f[0], f[1], f[2], f[3]}, row[1] == u"1", row[2] == u"1"),
+                 row[3] == u"1");
+    }
+
     // locale|keys stored before|consumption|amount|USD factor, "" the Euro|the
     // record the save leaves in the file beside the counter and Date & n ("-": none).
     void recordWrites_data()
@@ -105,10 +121,13 @@ private slots:
             en|TotEntry=-4&Date2=x&Tanko3=6&Pay4=1&PayCom5=2 USD|06.15|||6: Tanko6=06.15 Pay6=0
             en|TotEntry=2.5&Date2=x&Tanko3=6&Pay4=1&PayCom5=2 USD|06.15|||6: Tanko6=06.15 Pay6=0
             en|TotEntry=99999999999&Date7=x|06.15|||8: Tanko8=06.15 Pay8=0
+            en|Date2=x&Tanko3=6|06.15|||4: Tanko4=06.15 Pay4=0
             en|TotEntry=2147483647|06.15|60||-
             en||06.15|abc||-
             en||06.15|10|x|-
-            en||06.15|1e308|2|-)");
+            en||06.15|1e308|2|-)",
+                // A counter longer than any the program writes cannot be used.
+                {"en|TotEntry=" + QString(70000, u'1') + "&Date2=x&Tanko3=6|06.15|||4: Tanko4=06.15 Pay4=0"});
     }
 
     void recordWrites()

@@ -5,11 +5,13 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QDirIterator>
+#include <QFile>
 #include <QRegularExpression>
 #include <QTest>
 
 #include <grp.h>
 #include <sqlite3.h>
+#include <sys/mount.h>
 #include <unistd.h>
 
 namespace TestSupport
@@ -159,6 +161,24 @@ void Environment::reopen()
     m_store = openStore(m_location);
 }
 
+void Environment::reopenAs(uint uid)
+{
+    m_context.reset();
+    m_store.reset();
+    const bool root = ::geteuid() == 0;
+    if (root) {
+        QDirIterator it(m_dir.path(), QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+        for (QString path = m_dir.path(); !path.isEmpty(); path = it.hasNext() ? it.next() : QString())
+            if (::lchown(QFile::encodeName(path).constData(), uid, uid) != 0)
+                qFatal("cannot give %s to %u", qPrintable(path), uid);
+        if (::setegid(uid) != 0 || ::seteuid(uid) != 0)
+            qFatal("cannot become %u", uid);
+    }
+    m_store = openStore(m_location);
+    if (root && (::seteuid(0) != 0 || ::setegid(0) != 0))
+        qFatal("cannot become root again");
+}
+
 void addRows(const QString& name, const QString& table, const QStringList& more, QChar rowBreak)
 {
     QTest::addColumn<QStringList>("row");
@@ -183,7 +203,9 @@ void addRows(const QString& name, const QString& table, const QStringList& more,
     }
 }
 
-ProgramAccount::ProgramAccount()
+ProgramAccount::ProgramAccount(const QString& folder)
+    : m_dir(folder.isEmpty() ? QDir::tempPath() + QStringLiteral("/qt_temp-XXXXXX")
+                             : folder + QStringLiteral("/tanko-XXXXXX"))
 {
     QDir().mkpath(path(QStringLiteral("~/data")));
     QDir().mkpath(path(QStringLiteral("~/runtime")));
@@ -259,6 +281,28 @@ void ProgramAccount::runAs(uint uid)
     for (QString path = m_dir.path(); !path.isEmpty(); path = it.hasNext() ? it.next() : QString())
         if (::lchown(QFile::encodeName(path).constData(), uid, uid) != 0)
             qFatal("cannot give %s to %u", qPrintable(path), uid);
+}
+
+SmallDisk::SmallDisk(qint64 bytes)
+{
+    const QByteArray options = "size=" + QByteArray::number(bytes);
+    m_mounted = ::geteuid() == 0 && ::mount("tanko-test", QFile::encodeName(m_dir.path()).constData(), "tmpfs", 0,
+                                            options.constData()) == 0;
+}
+
+SmallDisk::~SmallDisk()
+{
+    if (m_mounted)
+        ::umount2(QFile::encodeName(m_dir.path()).constData(), MNT_DETACH);
+}
+
+void SmallDisk::fill()
+{
+    QFile filler(path(QStringLiteral("filler")));
+    QVERIFY(filler.open(QIODevice::WriteOnly | QIODevice::Append));
+    const QByteArray block(512, 'x');
+    while (filler.write(block) == block.size() && filler.flush()) {
+    }
 }
 
 void refuseKey(const QString& path, const QString& key, const char* reason)

@@ -59,13 +59,11 @@ int ended()
 
 int exportFillUps(Context& context, const QString& file)
 {
-    const QString& user = context.user();
-    const Exchange::ExportResult result = Exchange::ExportFile(*context.fillUps().list(user), file, context.locale());
+    const Exchange::ExportResult result = Exchange::ExportFile(context, file);
     if (!result.problem.isEmpty())
         return say(QStringLiteral("nothing exported: %1").arg(result.problem), Failed);
-    return say(QStringLiteral("%1 fill-ups of %2 written to %3")
-                   .arg(result.written)
-                   .arg(quoted(user), QDir::toNativeSeparators(file)),
+    const QString where = file == u"-" ? QStringLiteral("standard output") : QDir::toNativeSeparators(file);
+    return say(QStringLiteral("%1 fill-ups of %2 written to %3").arg(result.written).arg(quoted(context.user()), where),
                Done);
 }
 
@@ -246,8 +244,12 @@ std::variant<Request, int> parseArguments()
         return say(QStringLiteral("--yes goes with --import"), Usage);
     if (parser.positionalArguments().size() != 1)
         return say(QStringLiteral("give one FILE after the user's name (see --help)"), Usage);
-    return Request{parser.isSet(exporting), parser.isSet(yes),
-                   parser.value(parser.isSet(exporting) ? exporting : importing), parser.positionalArguments().front()};
+    return Request{parser.isSet(exporting),
+                   parser.isSet(yes),
+                   parser.value(parser.isSet(exporting) ? exporting : importing),
+                   parser.positionalArguments().front(),
+                   QString(),
+                   false};
 }
 
 // NAME as the user window lists users: exactly, letter case included.

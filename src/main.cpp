@@ -2,7 +2,9 @@
 #include "core/frame/Backup.h"
 #include "core/frame/CleanEnd.h"
 #include "core/frame/SettingsStore.h"
+#include "core/frame/StoreLocation.h"
 #include "core/frame/Titles.h"
+#include "core/platform/ClassesStore.h"
 #include "core/platform/FileArgument.h"
 #include "core/platform/SystemServices.h"
 #include "gui/WindowContext.h"
@@ -16,6 +18,7 @@
 #include <QLocale>
 
 #include <cstdio>
+#include <optional>
 
 namespace
 {
@@ -34,6 +37,16 @@ int wakeRunning(Platform::InstanceGuard& instance, int argc, char* argv[])
                stderr);
     return 0;
 }
+
+// --store, TANKOMETER_STORE, store.conf, or the file of the account.
+StoreLocation storeLocation(int argc, char* argv[])
+{
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    return StoreLocation::choose(arguments, qEnvironmentVariable("TANKOMETER_STORE"), StoreLocation::settingsFilePath(),
+                                 SettingsStore::defaultPath());
+}
 } // namespace
 
 int main(int argc, char* argv[])
@@ -45,8 +58,11 @@ int main(int argc, char* argv[])
 
     // The store's folder is named after the application: ~/.local/share/Tanko.
     QCoreApplication::setApplicationName(QString::fromUtf16(ApplicationName));
-    const QString storePath = SettingsStore::defaultPath();
-    const Platform::SystemServices system = Platform::systemServices(storePath);
+    const StoreLocation where = storeLocation(argc, argv);
+    const bool onServer = where.kind == StoreLocation::Kind::Server;
+    // The registry's stand-in stays in a file of the account when the data is on a server.
+    const Platform::SystemServices system =
+        Platform::systemServices(onServer ? ClassesStore::accountFile() : where.value, onServer);
     Platform::InstanceGuard& instance = *system.instance;
     if (instance.otherRunning())
         return wakeRunning(instance, argc, argv);
@@ -62,18 +78,24 @@ int main(int argc, char* argv[])
     installProgramFont();
     QApplication::setWindowIcon(programIcon());
 
-    SettingsStore store(storePath);
+    SettingsStore store(where);
     WindowContext context(store, system, desktop, LocaleInfo::fromQLocale(QLocale::system()));
+    if (!where.ok())
+        return StoreMessages::LocationRefused(where.error, context.messages()), 1;
     // Exit, chosen while another program held the store, is no failure.
     if (!StoreMessages::OpenStore(store, context.messages(), context.speech()))
         return store.isBusy() ? 0 : 1;
     // Only a store that opened soundly is copied, and only when its data
-    // changed since the newest copy.
-    StartupBackup backup(store.path(), [&context](const BackupResult& result) {
-        StoreMessages::BackupFailed(result, context.messages(), context.speech());
-    });
+    // changed since the newest copy. A server's database is backed up on the server.
+    std::optional<StartupBackup> backup;
+    if (!onServer)
+        backup.emplace(store.path(), [&context](const BackupResult& result) {
+            StoreMessages::BackupFailed(result, context.messages(), context.speech());
+        });
     // Logging out: the data file alone holds every fill-up, even if the session then ends the program by force.
-    QObject::connect(&app, &QGuiApplication::commitDataRequest, &app, [&store] { CleanEnd::checkpoint(store.path()); });
+    if (!onServer)
+        QObject::connect(&app, &QGuiApplication::commitDataRequest, &app,
+                         [&store] { CleanEnd::checkpoint(store.path()); });
 
     StartUp windows(context);
     instance.listen([&windows](const QString& path) {

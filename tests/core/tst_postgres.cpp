@@ -1,18 +1,17 @@
 // The store's groundwork on a PostgreSQL server of the test's own: refusals in
 // the server's words that name the server and never a password, the store's
-// statements, the change counter and its notifications, read-modify-writes
-// from two programs at once, a server that goes away and comes back.
+// statements, the change counter and its notifications. (Read-modify-writes
+// of two programs at once and a server that goes away: the store's own
+// tests, tst_store and tst_pgstore.)
 #include "PostgresServer.h"
 
 #include "core/frame/Postgres.h"
 #include "core/frame/PostgresSchema.h"
 
 #include <QFile>
-#include <QScopeGuard>
 #include <QSocketNotifier>
 #include <QTest>
 
-#include <atomic>
 #include <latch>
 #include <thread>
 
@@ -200,71 +199,16 @@ private slots:
         QCOMPARE(writer.exec(sql.changeCount.constData()).integer(0, 0) - before, counted);
     }
 
-    // Two programs saving at one moment: each save reads the record count and
-    // writes the next record; none is lost or written over.
-    void readModifyWritesLoseNothing_data()
-    {
-        QTest::addColumn<bool>("locked");
-        QTest::newRow("serializable: the loser runs again") << false;
-        QTest::newRow("behind the write lock: each waits its turn") << true;
-    }
-
-    void readModifyWritesLoseNothing()
-    {
-        QFETCH(bool, locked);
-        const QString schema = locked ? QStringLiteral("queued") : QStringLiteral("retried");
-        Connection admin;
-        QVERIFY(admin.open(m_server->conninfo()));
-        QCOMPARE(PostgresSchema::ensure(admin, schema), QString());
-        const PostgresSchema::Statements sql(schema);
-        std::atomic<int> committed = 0, retried = 0;
-        std::latch ready(2);
-        const auto save = [&](const QString& owner) {
-            Connection c;
-            c.open(m_server->conninfo());
-            ready.arrive_and_wait();
-            for (int i = 0; i < 100; ++i) {
-                int attempts = 0;
-                const auto work = [&](Connection& t) {
-                    const Postgres::Result count = t.exec(sql.readKey.constData(), {u"anna", u"totentry"});
-                    const QString n = QString::number((count.rows() ? count.integer(0, 0) : 0) + 1);
-                    return count.ok() &&
-                           t.run(sql.upsert.constData(), {u"Anna", u"TotEntry", n, u"anna", u"totentry"}) &&
-                           t.run(sql.upsert.constData(),
-                                 {u"Anna", QStringLiteral("Tanko") + n, owner, u"anna", QStringLiteral("tanko") + n});
-                };
-                // Writing without pause, the same program may lose many times in a row.
-                const Postgres::Retry retry{locked ? sql.writeLock : QByteArray(), 100, &attempts};
-                committed += Postgres::serializable(c, work, retry) == Postgres::Outcome::Committed;
-                retried += attempts - 1;
-            }
-        };
-        std::thread a(save, QStringLiteral("a")), b(save, QStringLiteral("b"));
-        a.join();
-        b.join();
-        QCOMPARE(committed.load(), 200);
-        Connection fresh;
-        QVERIFY(fresh.open(m_server->conninfo()));
-        // A lost update would have a record written over and the count short.
-        QCOMPARE(rows(fresh.exec(sql.readKey.constData(), {u"anna", u"totentry"})), QString("200"));
-        QCOMPARE(rows(fresh.exec(sql.countKeys.constData(), {u"anna"})), QString("201"));
-        QCOMPARE(rows(fresh.exec(sql.changeCount.constData())), QString("400"));
-        if (!locked)
-            QVERIFY2(retried > 0, "the two never met: the test proves nothing");
-        else
-            QCOMPARE(retried.load(), 0);
-    }
-
-    // A statement that failed makes no commit, whatever the work says.
+    // A statement that failed makes no commit, whatever comes after it.
     void failedStatementIsNoCommit()
     {
         Connection fresh;
         QVERIFY(fresh.open(m_server->conninfo()));
-        const auto careless = [](Connection& t) {
-            t.run("SELECT nothing FROM nowhere");
-            return true;
-        };
-        QCOMPARE(Postgres::serializable(fresh, careless), Postgres::Outcome::Failed);
+        {
+            Postgres::Transaction careless(fresh);
+            fresh.run("SELECT nothing FROM nowhere");
+            QVERIFY(!careless.commit());
+        }
         QVERIFY(fresh.error().text.contains(QStringLiteral("relation \"nowhere\" does not exist")));
         // Nor is a text cut short where PostgreSQL cannot follow.
         QVERIFY2(fresh.run("SELECT 1"), "the failed transaction is still open");
@@ -297,36 +241,6 @@ private slots:
                  QString("3"));
         QVERIFY(c.run("UPDATE race1.version SET number = 2"));
         QVERIFY(PostgresSchema::ensure(c, QStringLiteral("race1")).contains(QStringLiteral("made by a newer")));
-    }
-
-    // The server stopped under a connection, then started again.
-    void serverGoneAndBack()
-    {
-        const PostgresSchema::Statements sql(PostgresSchema::defaultName());
-        Connection c, early;
-        QVERIFY(c.open(m_server->conninfo()) && c.listen(sql.channel));
-        QVERIFY(m_server->stop());
-        const auto restart = qScopeGuard([this] { m_server->start(); });
-        const QString server = where(m_server->socketFolder());
-        QVERIFY(!c.check() && c.error().lost);
-        QVERIFY2(c.error().message().startsWith(server) &&
-                     c.error().text.startsWith(QStringLiteral("server closed the connection unexpectedly")),
-                 qPrintable(c.error().message()));
-        QVERIFY(!c.run(sql.changeCount.constData()) && c.error().lost);
-        QVERIFY(!early.open(m_server->conninfo()));
-        QVERIFY2(early.error().message().startsWith(server) &&
-                     early.error().message().contains(QStringLiteral("No such file or directory")),
-                 qPrintable(early.error().message()));
-
-        QVERIFY(m_server->start());
-        QVERIFY2(c.reconnect(), qPrintable(c.error().message()));
-        // Listening again, without being asked.
-        QVERIFY(early.open(m_server->conninfo()));
-        QVERIFY(early.run(sql.upsert.constData(), {u"N", u"back", u"1", u"n", u"back"}));
-        QSocketNotifier socket(c.socket(), QSocketNotifier::Read);
-        bool told = false;
-        connect(&socket, &QSocketNotifier::activated, this, [&] { told = told || !c.notifications().empty(); });
-        QTRY_VERIFY(told);
     }
 };
 

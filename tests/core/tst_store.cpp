@@ -1,19 +1,26 @@
-// The settings store as several programs meet it: two store objects on one
-// file, another program's lock, damaged and half-readable files, values far
-// longer than the program writes; and its copies, made only when the data
-// changed, the last ones made kept whatever the clock says, a failure told
-// once. Results are read back from the file.
+// The settings store as several programs meet it, on a file and on a server:
+// saves, a removal and an import at the same moment as another program's
+// saves, a conflict run again; on a file, another program's lock, damaged and
+// half-readable files, values far longer than the program writes; and its
+// copies, made only when the data changed, the last ones made kept whatever
+// the clock says, a failure told once. Results are read back through a store
+// of their own.
 #include "TestSupport.h"
 
 #include "core/frame/Backup.h"
 #include "core/frame/Files.h"
 #include "core/frame/SettingsStore.h"
+#include "core/frame/SqliteBackend.h"
+#include "core/records/FillUps.h"
 #include "core/users/Users.h"
 
 #include <QTest>
 
 #include <sqlite3.h>
 #include <sys/stat.h>
+
+#include <atomic>
+#include <thread>
 
 namespace
 {
@@ -44,6 +51,80 @@ SettingsStore::Update saveRecord(SettingsStore& store, const QString& owner)
         return std::optional(std::vector<SettingsStore::Write>{{"Anna", "TotEntry", n}, {"Anna", "Tanko" + n, owner}});
     });
 }
+
+// A fill-up told by its amount.
+FillUp paying(int amount, const LocaleInfo& locale)
+{
+    FillUp fillUp;
+    fillUp.date = FillUpText::date(QDate(2026, 12, 5), locale);
+    fillUp.euro = FillUpText::typedEuro(QString::number(amount), locale);
+    return fillUp;
+}
+
+// Another program saving fill-ups paying first, first + 1 ... as the save button does.
+std::thread otherProgram(const TestSupport::Environment& env, int first, int count, std::atomic<int>& failed)
+{
+    return std::thread([&env, first, count, &failed] {
+        SettingsStore store(env.location());
+        FillUps fillUps(store, env.locale());
+        for (int i = 0; i < count; ++i)
+            failed += !store.isOpen() && !store.open()
+                          ? 1
+                          : fillUps.save("Anna", paying(first + i, env.locale())) != FillUps::Outcome::Done;
+    });
+}
+
+// The amounts of Anna's records in record order, a gap as "gap", and TotEntry after "/".
+QStringList amounts(const TestSupport::Environment& env)
+{
+    SettingsStore fresh(env.location());
+    if (!fresh.open())
+        return {fresh.lastError()};
+    QStringList seen;
+    const std::vector<qint64> numbers = fresh.keyNumbers(u"Anna", u"Pay");
+    for (size_t i = 0; i < numbers.size(); ++i)
+        seen << (numbers[i] == qint64(i + 1) ? *fresh.findNumbered(u"Anna", u"Pay", numbers[i]) : "gap");
+    return seen << "/" + *fresh.find(u"Anna", u"TotEntry");
+}
+
+QStringList range(int first, int last)
+{
+    QStringList numbers;
+    for (int n = first; n <= last; ++n)
+        numbers << QString::number(n);
+    return numbers;
+}
+
+QStringList sorted(QStringList list)
+{
+    const auto key = [](const QString& s) { return s.startsWith(u'/') ? INT_MAX : s.toInt(); };
+    std::sort(list.begin(), list.end(), [&key](const QString& a, const QString& b) { return key(a) < key(b); });
+    return list;
+}
+
+// A server that could not serialize the transaction with another's, as many times as told.
+class ConflictingBackend : public SqliteBackend
+{
+public:
+    using SqliteBackend::SqliteBackend;
+    int conflicts = 0;
+    bool commit() override
+    {
+        if (conflicts == 0)
+            return SqliteBackend::commit();
+        --conflicts;
+        rollback();
+        return false;
+    }
+    bool mayRetry() const override { return true; }
+};
+
+void addStores()
+{
+    QTest::addColumn<QString>("store");
+    for (const char* store : TestSupport::Stores)
+        QTest::newRow(store) << store;
+}
 } // namespace
 
 class TestStore : public QObject
@@ -52,10 +133,14 @@ class TestStore : public QObject
 
 private slots:
     // Each store reads what the other wrote last; no save takes another's number.
-    void twoStoresOnOneFileLoseNothing()
+    void twoProgramsSavingInTurnLoseNothing_data() { addStores(); }
+
+    void twoProgramsSavingInTurnLoseNothing()
     {
-        TestSupport::Environment env;
-        SettingsStore a(env.storePath()), b(env.storePath());
+        QFETCH(QString, store);
+        TANKO_NEEDS(store);
+        TestSupport::Environment env("en", 0, "Anna", store);
+        SettingsStore a(env.location()), b(env.location());
         QVERIFY(a.open() && b.open());
         QCOMPARE(b.numberedEnd(u"Anna", u"Tanko"), 0); // b's view of the records, before a's saves
         for (int i = 0; i < 3; ++i)
@@ -65,8 +150,8 @@ private slots:
         for (int n = 1; n <= 6; ++n)
             owners += env.stored("Anna", QStringLiteral("Tanko%1").arg(n));
         QCOMPARE(owners, QString("6ababab"));
-        // a's next walk over the records sees b's last one.
-        QCOMPARE(a.numberedEnd(u"Anna", u"Tanko"), 7);
+        // a's next walk over the records sees b's last one, as soon as it is told.
+        QTRY_COMPARE(a.numberedEnd(u"Anna", u"Tanko"), 7);
         QCOMPARE(*a.findNumbered(u"Anna", u"Tanko", 6), QString("b"));
 
         // The user list, each program appending from its own older view.
@@ -90,6 +175,86 @@ private slots:
         QCOMPARE(a.othersChanges(), before + 1);
         QVERIFY(a.save("Anna", "Tanko2", "06.20"));
         QCOMPARE(a.othersChanges(), before + 1);
+    }
+
+    // While another program saves 50 fill-ups: 100 saves of another, the
+    // first record removed ten times, each renumbering the rest (refused and
+    // tried again on a list another save made stale), or an import of 1,000.
+    // Every record is there once, numbered without a gap, in its order.
+    void whileAnotherProgramSaves_data()
+    {
+        QTest::addColumn<QString>("store");
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<QStringList>("expected"); // mine, in their order, then "/" and the count
+        for (const char* store : TestSupport::Stores) {
+            QTest::addRow("%s: saves", store) << store << "save" << range(2001, 2100) + QStringList{"/150"};
+            QTest::addRow("%s: a removal", store) << store << "remove" << range(11, 20) + QStringList{"/60"};
+            QTest::addRow("%s: an import", store) << store << "import" << range(5001, 6000) + QStringList{"/1050"};
+        }
+    }
+
+    void whileAnotherProgramSaves()
+    {
+        QFETCH(QString, store);
+        QFETCH(QString, action);
+        QFETCH(QStringList, expected);
+        TANKO_NEEDS(store);
+        TestSupport::Environment env("en", 0, "Anna", store);
+        FillUps& fillUps = env.context().fillUps();
+        for (int amount = 1; action == u"remove" && amount <= 20; ++amount)
+            QCOMPARE(fillUps.save("Anna", paying(amount, env.locale())), FillUps::Outcome::Done);
+        std::vector<FillUp> file;
+        for (int amount = 5001; action == u"import" && amount <= 6000; ++amount)
+            file.push_back(paying(amount, env.locale()));
+        std::atomic<int> failed = 0;
+        std::thread other = otherProgram(env, 1000, 50, failed);
+        if (action == u"save")
+            otherProgram(env, 2001, 100, failed).join();
+        for (int removed = 0; action == u"remove" && removed < 10;) {
+            const FillUps::Outcome outcome = fillUps.remove("Anna", *fillUps.list("Anna"), 0);
+            QVERIFY(outcome == FillUps::Outcome::Done || outcome == FillUps::Outcome::ChangedElsewhere);
+            removed += outcome == FillUps::Outcome::Done;
+        }
+        if (action == u"import")
+            QCOMPARE(fillUps.append("Anna", file, {}).written, 1000);
+        other.join();
+        QCOMPARE(failed.load(), 0);
+        QStringList all = amounts(env);
+        QCOMPARE(sorted(all), sorted(range(1000, 1049) + expected));
+        all.removeIf([](const QString& amount) { return amount.toInt() >= 1000 && amount.toInt() < 1050; });
+        QCOMPARE(all, expected);
+    }
+
+    // A commit the server could not serialize with another program's runs
+    // again from its first read, a few times at most.
+    void conflictRunsAgain_data()
+    {
+        QTest::addColumn<int>("conflicts");
+        QTest::addColumn<int>("runs");
+        QTest::addColumn<QString>("stored");
+        QTest::newRow("one conflict: written at the second run") << 1 << 2 << "2";
+        QTest::newRow("ten conflicts: given up after ten runs") << 10 << 10 << "1";
+    }
+
+    void conflictRunsAgain()
+    {
+        QFETCH(int, conflicts);
+        QFETCH(int, runs);
+        QFETCH(QString, stored);
+        TestSupport::Environment env;
+        env.put("Anna", "TotEntry", "1");
+        auto backend = std::make_unique<ConflictingBackend>(env.storePath());
+        backend->conflicts = conflicts;
+        SettingsStore store(std::move(backend));
+        QVERIFY(store.open());
+        int ran = 0;
+        store.edit([&ran](const SettingsStore&, SettingsStore::Writer& out) {
+            ++ran;
+            out.set(u"Anna", u"TotEntry", u"2");
+            return true;
+        });
+        QCOMPARE(ran, runs);
+        QCOMPARE(env.stored("Anna", "TotEntry"), stored);
     }
 
     // Waits a moment for another program's lock, then says the file is in use:
@@ -203,17 +368,22 @@ private slots:
 
     void oversizedValuesAreUnreadable_data()
     {
+        QTest::addColumn<QString>("store");
         QTest::addColumn<int>("size");
         QTest::addColumn<bool>("readable");
-        QTest::newRow("64 KiB: the longest that reads") << SettingsStore::MaxValueBytes << true;
-        QTest::newRow("one byte more: absent") << SettingsStore::MaxValueBytes + 1 << false;
+        for (const char* store : TestSupport::Stores) {
+            QTest::addRow("%s, 64 KiB: the longest that reads", store) << store << SettingsStore::MaxValueBytes << true;
+            QTest::addRow("%s, one byte more: absent", store) << store << SettingsStore::MaxValueBytes + 1 << false;
+        }
     }
 
     void oversizedValuesAreUnreadable()
     {
+        QFETCH(QString, store);
         QFETCH(int, size);
         QFETCH(bool, readable);
-        TestSupport::Environment env;
+        TANKO_NEEDS(store);
+        TestSupport::Environment env("en", 0, "Anna", store);
         env.put("Option", "User1", QString(size, u'y'));
         QCOMPARE(env.stored("Option", "User1").size(), readable ? size : 8);
     }

@@ -209,7 +209,7 @@ private slots:
         QCOMPARE(screen.size() * windows.main.devicePixelRatio(), QSize(800, 800));
         for (QWidget* window : windows.all())
             QVERIFY2(screen.contains(window->frameGeometry()), qPrintable(window->objectName()));
-        QCOMPARE(windows.user.size(), QSize(347, 92));
+        QCOMPARE(windows.user.size(), QSize(347, 122));
         QCOMPARE(windows.about.size(), QSize(372, 270));
         windows.main.activateWindow();
         QTRY_COMPARE(QApplication::activeWindow(), &windows.main);

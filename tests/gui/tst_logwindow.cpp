@@ -123,6 +123,21 @@ private slots:
         QCOMPARE(stored(env, "TotEntry Date1 Date2 Date3"), "3|05 januari 2004|03 februari 2004|09 maart 2004");
     }
 
+    // On a server, another program's save shows while the log is open, told by the server.
+    void anotherProgramsSaveShowsAtOnce()
+    {
+        TANKO_NEEDS(TestSupport::Stores[1]);
+        WindowSupport::Environment env("en", 0, "Anna", TestSupport::Stores[1]);
+        env.putRecords("05 January 2004;07.45;45.5");
+        Form2 report(env.context());
+        toTab(1, &report);
+        QAbstractItemModel* log = report.findChild<QTableView*>("FillUpLog")->model();
+        QCOMPARE(log->rowCount(), 1);
+        SettingsStore other(env.location());
+        QVERIFY(other.open() && other.saveAll({{"Anna", "TotEntry", "2"}, {"Anna", "Date2", "09 March 2004"}}));
+        QTRY_COMPARE(log->rowCount(), 2);
+    }
+
     // The chart tab: each fill-up, the months' averages and amounts, the axes
     // titled in the user's language.
     void chartShown()

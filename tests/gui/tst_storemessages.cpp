@@ -1,15 +1,20 @@
 // What the user is told of the store at start: another program holds it
 // (Retry or Exit), it cannot be used (why, and that it was left as it was),
-// part of it cannot be read, no backup could be made; and on a save, that it
-// may only be read.
+// part of it cannot be read, no backup could be made; on a save, that it
+// may only be read; a server that cannot be reached or goes later (Retry or
+// Exit); where the data lives.
 #include "core/frame/Backup.h"
 #include "core/frame/Files.h"
 #include "core/frame/SettingsStore.h"
 #include "gui/mainwindow/Form1.h"
 #include "gui/mainwindow/StoreMessages.h"
+#include "gui/users/Form3.h"
+
+#include "PostgresServer.h"
 
 #include "WindowSupport.h"
 
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -68,6 +73,57 @@ private slots:
                      " can only be read (the file cannot be written: Permission denied)\n\nTankometer can only read "
                      "its data file: your fill-ups are still shown, averaged, charted and exported, but nothing can "
                      "be saved, corrected, removed or imported until the file and its folder may be written.");
+    }
+
+    // A server that cannot be reached at start is named with libpq's reason,
+    // with Retry and Exit; so is one that goes later, while a read waits.
+    void serverGoneOffersRetryAndExit()
+    {
+        TANKO_NEEDS(TestSupport::Stores[1]);
+        WindowSupport::Environment env("fr", 1, "Anna", TestSupport::Stores[1]);
+        env.put("Anna", "TotEntry", "1");
+        PostgresServer& server = TestSupport::server();
+        QVERIFY(server.stop());
+        env.messages.answer = [&server](const QString&) { return server.start() ? 0 : 1; };
+        SettingsStore store(env.location());
+        QVERIFY(StoreMessages::OpenStore(store, env.messages, env.context().speech()));
+        QVERIFY(store.find(u"Anna", u"TotEntry") && server.stop());
+        QCOMPARE(*store.find(u"Anna", u"TotEntry"), QString("1"));
+        const QString named = QStringLiteral("server %1:%2/").arg(server.socketFolder()).arg(server.port());
+        QCOMPARE(env.messages.shown.size(), size_t(2));
+        QVERIFY2(env.messages.shown[0].text.startsWith("Tankometer ne peut pas joindre le serveur") &&
+                     env.messages.shown[0].text.contains("\n\n" + named) &&
+                     env.messages.shown[0].text.contains("No such file or directory") &&
+                     env.messages.shown[0].text.endsWith("[Réessayer|Quitter]"),
+                 qPrintable(env.messages.shown[0].text));
+        QVERIFY2(env.messages.shown[1].text.startsWith("La connexion au serveur") &&
+                     env.messages.shown[1].text.contains("server closed the connection unexpectedly"),
+                 qPrintable(env.messages.shown[1].text));
+    }
+
+    // The user window says where the data lives.
+    void whereTheDataLives_data()
+    {
+        QTest::addColumn<QString>("store");
+        for (const char* store : TestSupport::Stores)
+            QTest::newRow(store) << store;
+    }
+
+    void whereTheDataLives()
+    {
+        QFETCH(QString, store);
+        TANKO_NEEDS(store);
+        WindowSupport::Environment env("nl", 2, "Anna", store);
+        WindowSupport::putUser(env, "Anna", 2);
+        Form3 form(env.context());
+        form.show();
+        const QString shown = WindowSupport::child<QLabel>(form, "StorePlace")->text();
+        const QString database = env.location().value.section("dbname='", 1).section('\'', 0, 0);
+        QCOMPARE(shown, TestSupport::onServer(store) ? QStringLiteral("Gegevens op de server %1:%2, database %3")
+                                                           .arg(TestSupport::server().socketFolder())
+                                                           .arg(TestSupport::server().port())
+                                                           .arg(database)
+                                                     : "Gegevensbestand: " + env.storePath());
     }
 
     void backupFailureIsANotice()

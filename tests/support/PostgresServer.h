@@ -20,7 +20,8 @@ public:
     static bool available(QString* whyNot);
 
     // Starts the server and makes the database "tanko"; error() if it could not.
-    PostgresServer();
+    // durable: with fsync, as a real server runs (for the benchmark).
+    explicit PostgresServer(bool durable = false);
     ~PostgresServer();
     PostgresServer(const PostgresServer&) = delete;
     PostgresServer& operator=(const PostgresServer&) = delete;
@@ -51,5 +52,6 @@ private:
     QString m_error;
     int m_port = 0;
     bool m_running = false;
+    bool m_durable = false;
     std::unique_ptr<QProcess> m_postmaster;
 };

@@ -1,5 +1,8 @@
 #include "TestSupport.h"
 
+#include "PostgresServer.h"
+
+#include <QCoreApplication>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -8,8 +11,8 @@
 
 #include <fcntl.h>
 #include <grp.h>
-#include <sys/mount.h>
 #include <sqlite3.h>
+#include <sys/mount.h>
 #include <unistd.h>
 
 namespace TestSupport
@@ -30,9 +33,11 @@ QString registryKey(quint32 root, const QString& key, const QString& name)
     return QString::number(root, 16) + u'|' + key.toCaseFolded() + u'|' + name.toCaseFolded();
 }
 
-std::unique_ptr<SettingsStore> openStore(const QString& path)
+PostgresServer* g_server = nullptr;
+
+std::unique_ptr<SettingsStore> openStore(const StoreLocation& location)
 {
-    auto store = std::make_unique<SettingsStore>(path);
+    auto store = std::make_unique<SettingsStore>(location);
     if (!store->open())
         qFatal("test store: %s", qPrintable(store->lastError()));
     return store;
@@ -61,10 +66,41 @@ bool FakeRegistry::setDword(quint32 root, const QString& key, const QString& nam
     return !refuse;
 }
 
-Environment::Environment(const QString& localeName, int language, const QString& user)
+bool onServer(const QString& store)
+{
+    return store == QLatin1String(Stores[1]);
+}
+
+bool canUse(const QString& store, QString* whyNot)
+{
+    return !onServer(store) || PostgresServer::available(whyNot);
+}
+
+PostgresServer& server()
+{
+    if (!g_server) {
+        g_server = new PostgresServer;
+        if (!g_server->error().isEmpty())
+            qFatal("test server: %s", qPrintable(g_server->error()));
+        // Stopped with the application object, before the program ends.
+        qAddPostRoutine([] { delete std::exchange(g_server, nullptr); });
+    }
+    return *g_server;
+}
+
+Environment::Environment(const QString& localeName, int language, const QString& user, const QString& store)
     : m_user(user), m_language(language), m_locale(TestSupport::locale(localeName))
 {
-    m_store = openStore(storePath());
+    m_location.value = storePath();
+    if (onServer(store)) {
+        // A database of its own for each test.
+        static int made = 0;
+        const QString database = QStringLiteral("t%1").arg(++made);
+        if (!server().exec(QStringLiteral("CREATE DATABASE ") + database, QStringLiteral("postgres")))
+            qFatal("test server: %s", qPrintable(server().error()));
+        m_location = StoreLocation::read(server().conninfo(database), StoreLocation::Source::Argument);
+    }
+    m_store = openStore(m_location);
 }
 
 Environment::~Environment() = default;
@@ -112,7 +148,7 @@ void Environment::putRecords(const QString& records, const QString& user)
 
 QString Environment::stored(const QString& section, const QString& key) const
 {
-    SettingsStore fresh(storePath());
+    SettingsStore fresh(m_location);
     if (!fresh.open())
         return QStringLiteral("<unreadable: %1>").arg(fresh.lastError());
     const QString* value = fresh.find(section, key);
@@ -123,7 +159,7 @@ void Environment::reopen()
 {
     m_context.reset();
     m_store.reset();
-    m_store = openStore(storePath());
+    m_store = openStore(m_location);
 }
 
 void Environment::reopenAs(uint uid)
@@ -139,7 +175,7 @@ void Environment::reopenAs(uint uid)
         if (::setegid(uid) != 0 || ::seteuid(uid) != 0)
             qFatal("cannot become %u", uid);
     }
-    m_store = openStore(storePath());
+    m_store = openStore(m_location);
     if (root && (::seteuid(0) != 0 || ::setegid(0) != 0))
         qFatal("cannot become root again");
 }
@@ -260,8 +296,8 @@ void ProgramAccount::runAs(uint uid)
 SmallDisk::SmallDisk(qint64 bytes)
 {
     const QByteArray options = "size=" + QByteArray::number(bytes);
-    m_mounted = ::geteuid() == 0 &&
-                ::mount("tanko-test", QFile::encodeName(m_dir.path()).constData(), "tmpfs", 0, options.constData()) == 0;
+    m_mounted = ::geteuid() == 0 && ::mount("tanko-test", QFile::encodeName(m_dir.path()).constData(), "tmpfs", 0,
+                                            options.constData()) == 0;
 }
 
 SmallDisk::~SmallDisk()

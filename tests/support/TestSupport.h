@@ -4,6 +4,7 @@
 #include "core/frame/LocaleInfo.h"
 #include "core/frame/Platform.h"
 #include "core/frame/SettingsStore.h"
+#include "core/frame/StoreLocation.h"
 
 #include <QObject>
 #include <QProcess>
@@ -19,6 +20,8 @@
 // What a test needs around the code under test: its own store in a temporary
 // folder, an explicit locale and language, and platform services that record
 // what was asked of them instead of opening anything.
+class PostgresServer;
+
 namespace TestSupport
 {
 // "en" (point, comma grouping), "fr" (comma, space grouping), "nl" (comma,
@@ -74,6 +77,21 @@ public:
     QString name = QStringLiteral("tankometer");
 };
 
+// The store a test runs on: the SQLite file, or a database of its own on a
+// PostgreSQL server that the test program starts at its first use and stops
+// at its end. A test over both has a column "store" with the rows' names.
+inline const char* const Stores[] = {"SQLite", "PostgreSQL"};
+bool onServer(const QString& store);
+// Whether the store can be used here; if not, why (for QSKIP).
+bool canUse(const QString& store, QString* whyNot);
+#define TANKO_NEEDS(store)                                                                                             \
+    do {                                                                                                               \
+        if (QString why_; !TestSupport::canUse(store, &why_))                                                          \
+            QSKIP(qPrintable(why_));                                                                                   \
+    } while (false)
+// The server of the test program, started when first asked for.
+PostgresServer& server();
+
 // One test's world. Construct it at the start of a test function: a fresh
 // store, the doubles, and a context of its own with the locale, the language
 // and the user; nothing process-wide is set.
@@ -81,7 +99,7 @@ class Environment
 {
 public:
     explicit Environment(const QString& localeName = QStringLiteral("en"), int language = 0,
-                         const QString& user = QStringLiteral("Anna"));
+                         const QString& user = QStringLiteral("Anna"), const QString& store = Stores[0]);
     virtual ~Environment();
     Environment(const Environment&) = delete;
     Environment& operator=(const Environment&) = delete;
@@ -91,6 +109,8 @@ public:
     Platform::SystemServices services() { return {&clock, &launcher, &registry, &shell, &program, nullptr}; }
     const LocaleInfo& locale() const { return m_locale; }
     QString storePath() const;
+    // The file, or the server's database: open a SettingsStore there for another program.
+    StoreLocation location() const { return m_location; }
     // Writes keys without going through the program, as a hand edit would.
     void put(const QString& section, const QString& key, const QString& value);
     // Fill-ups as the save button writes them, "date;consumption;amount;amount typed"
@@ -122,6 +142,7 @@ protected:
 
 private:
     QTemporaryDir m_dir;
+    StoreLocation m_location;
     std::unique_ptr<SettingsStore> m_store;
     std::unique_ptr<Context> m_context;
 };

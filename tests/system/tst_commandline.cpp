@@ -107,7 +107,7 @@ private slots:
         Account account;
         QProcess& windows = *account.start({}, {"QT_LOGGING_RULES=tanko.platform.info=true"});
         QVERIFY(account.up(windows));
-        QVERIFY(account.run({"--help"}).startsWith("0||Usage: tankometer --export NAME FILE\n"));
+        QVERIFY(account.run({"--help"}).startsWith("0||Usage: tankometer [--store WHERE] --export NAME FILE\n"));
         QCOMPARE(account.run({"~/in.tnk"}),
                  "0|tankometer: already running in this account; the file was handed to that window.\n|");
         QString said;

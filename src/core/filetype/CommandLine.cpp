@@ -4,6 +4,8 @@
 #include "core/filetype/Exchange.h"
 #include "core/frame/CleanEnd.h"
 #include "core/frame/SettingsStore.h"
+#include "core/frame/StoreCopy.h"
+#include "core/frame/StoreLocation.h"
 #include "core/frame/Titles.h"
 #include "core/records/FillUps.h"
 #include "core/users/Users.h"
@@ -176,9 +178,9 @@ int importFillUps(Context& context, const QString& file, const ImportOptions& op
 
 bool Wanted(int argc, char* argv[])
 {
-    static const char* const options[] = {"--export",     "--import",   "--yes",         "--help", "-h",
-                                          "-?",           "--help-all", "--version",     "-v",     "--columns",
-                                          "--date-order", "--vehicle",  "--sort-by-date"};
+    static const char* const options[] = {"--export",     "--import",   "--yes",          "--help",       "-h",
+                                          "-?",           "--help-all", "--version",      "-v",           "--columns",
+                                          "--date-order", "--vehicle",  "--sort-by-date", "--copy-store", "--replace"};
     for (int i = 1; i < argc; ++i) {
         const QByteArray arg = QByteArray(argv[i]).split('=').first();
         for (const char* option : options)
@@ -198,6 +200,8 @@ struct Request
     QString user;
     QString file;
     ImportOptions import;
+    QString copyFrom; // --copy-store FROM; file is TO
+    bool replace = false;
 };
 
 // The options that say how to read the file of an import.
@@ -239,6 +243,73 @@ std::variant<ImportOptions, int> importOptions(const QCommandLineParser& parser,
     return out;
 }
 
+// Where the store is, and moving a whole store: --store WHERE, --copy-store FROM TO [--replace].
+struct StoreOptions
+{
+    QCommandLineOption store{
+        QStringLiteral("store"),
+        QStringLiteral("Uses the store at WHERE: a data file, or a database on a PostgreSQL server as a "
+                       "postgresql:// URI or service=NAME (before TANKOMETER_STORE and the settings file "
+                       "store.conf)."),
+        QStringLiteral("WHERE")};
+    QCommandLineOption copy{QStringLiteral("copy-store"),
+                            QStringLiteral("Copies every user, currency and fill-up of the store FROM into the store "
+                                           "TO (files or servers), all or nothing, and checks the copy."),
+                            QStringLiteral("FROM")};
+    QCommandLineOption replace{QStringLiteral("replace"), QStringLiteral("Lets --copy-store replace what TO holds.")};
+};
+
+// The request for a copy, or the exit status when its arguments are refused.
+std::variant<Request, int> copyRequest(const QCommandLineParser& parser, const StoreOptions& options, bool other)
+{
+    if (!parser.isSet(options.copy))
+        return parser.isSet(options.replace)
+                   ? std::variant<Request, int>(say(QStringLiteral("--replace goes with --copy-store"), Usage))
+                   : Request();
+    if (other || parser.isSet(options.store))
+        return say(QStringLiteral("--copy-store FROM TO goes alone (see --help)"), Usage);
+    if (parser.positionalArguments().size() != 1)
+        return say(QStringLiteral("give one store TO after --copy-store FROM (see --help)"), Usage);
+    Request request;
+    request.copyFrom = parser.value(options.copy);
+    request.file = parser.positionalArguments().front();
+    request.replace = parser.isSet(options.replace);
+    return request;
+}
+
+int copyStore(const Request& request)
+{
+    const StoreLocation from = StoreLocation::read(request.copyFrom, StoreLocation::Source::Argument, "FROM");
+    const StoreLocation to = StoreLocation::read(request.file, StoreLocation::Source::Argument, "TO");
+    if (!from.ok() || !to.ok())
+        return say(from.ok() ? to.error : from.error, Usage);
+    const StoreCopy::Result copied =
+        StoreCopy::run(from, to, request.replace, [] { return CleanEnd::received() != 0; });
+    if (copied.stopped)
+        return say(QStringLiteral("nothing copied: ended by %1").arg(CleanEnd::signalName(CleanEnd::received())),
+                   128 + CleanEnd::received());
+    if (!copied.problem.isEmpty())
+        return say(QStringLiteral("nothing copied: ") + copied.problem, Failed);
+    return say(QStringLiteral("%1 keys copied from %2 to %3, and checked by their count and checksum")
+                   .arg(copied.keys)
+                   .arg(from.shown(), to.shown()),
+               Done);
+}
+
+// The store the options, the environment or the settings file name.
+int openStore(SettingsStore& store, const StoreLocation& where)
+{
+    // A missing file is not made here: it has no users.
+    if (where.kind == StoreLocation::Kind::File && !QFileInfo::exists(where.value))
+        return Done;
+    if (store.open())
+        return Done;
+    return say(where.kind == StoreLocation::Kind::Server
+                   ? store.lastError()
+                   : QStringLiteral("cannot use %1: %2").arg(where.shown(), store.lastError()),
+               Failed);
+}
+
 // The request, or the exit status when the arguments were answered or refused.
 std::variant<Request, int> parseArguments()
 {
@@ -255,7 +326,8 @@ std::variant<Request, int> parseArguments()
         QStringLiteral("import"), QStringLiteral("Adds the fill-ups of FILE to those of user NAME, after a summary."),
         QStringLiteral("NAME"));
     const QCommandLineOption yes(QStringLiteral("yes"), QStringLiteral("Imports without asking."));
-    parser.addOptions({version, exporting, importing, yes});
+    const StoreOptions stores;
+    parser.addOptions({version, exporting, importing, yes, stores.store, stores.copy, stores.replace});
     const ImportParsing reading;
     parser.addOptions({reading.columns, reading.dateOrder, reading.vehicle, reading.sortByDate});
     parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("The file to write or to read."));
@@ -265,11 +337,13 @@ std::variant<Request, int> parseArguments()
     if (parser.isSet(help) || parser.isSet(QStringLiteral("help-all"))) {
         // Qt's usage line names neither the program as a user types it nor the two forms.
         QString text = parser.helpText();
-        text.replace(0, text.indexOf(u'\n'),
-                     QStringLiteral("Usage: tankometer --export NAME FILE\n"
-                                    "       tankometer --import NAME FILE|- [--yes] [--columns SPEC] [--date-order "
-                                    "dmy|mdy|ymd]\n                          [--vehicle NAME] [--sort-by-date]\n"
-                                    "       tankometer [FILE]   (the windows; a .tnk FILE is offered for import)"));
+        text.replace(
+            0, text.indexOf(u'\n'),
+            QStringLiteral("Usage: tankometer [--store WHERE] --export NAME FILE\n"
+                           "       tankometer [--store WHERE] --import NAME FILE|- [--yes] [--columns SPEC]\n"
+                           "                          [--date-order dmy|mdy|ymd] [--vehicle NAME] [--sort-by-date]\n"
+                           "       tankometer --copy-store FROM TO [--replace]\n"
+                           "       tankometer [FILE]   (the windows; a .tnk FILE is offered for import)"));
         std::fputs(qPrintable(text), stdout);
         return Done;
     }
@@ -277,6 +351,10 @@ std::variant<Request, int> parseArguments()
         std::fputs(qPrintable(QStringLiteral("tankometer ") + ProgramVersion() + u'\n'), stdout);
         return Done;
     }
+    const std::variant<Request, int> copying =
+        copyRequest(parser, stores, parser.isSet(exporting) || parser.isSet(importing) || parser.isSet(yes));
+    if (std::holds_alternative<int>(copying) || !std::get<Request>(copying).copyFrom.isEmpty())
+        return copying;
     if (parser.isSet(exporting) == parser.isSet(importing))
         return say(QStringLiteral("give either --export NAME FILE or --import NAME FILE (see --help)"), Usage);
     if (parser.isSet(yes) && !parser.isSet(importing))
@@ -315,11 +393,14 @@ int Run(int argc, char* argv[])
         return *status;
     const Request& request = std::get<Request>(parsed);
 
-    // A missing store is not made here: it has no users.
-    const QString path = SettingsStore::defaultPath();
-    SettingsStore store(path);
-    if (QFileInfo::exists(path) && !store.open())
-        return say(QStringLiteral("cannot use %1: %2").arg(QDir::toNativeSeparators(path), store.lastError()), Failed);
+    if (!request.copyFrom.isEmpty())
+        return copyStore(request);
+    const StoreLocation where = StoreLocation::ofProgram();
+    if (!where.ok())
+        return say(where.error, where.source == StoreLocation::Source::Argument ? Usage : Failed);
+    SettingsStore store(where);
+    if (const int status = openStore(store, where); status != Done)
+        return status;
     // The texts of summaries and refusals in English, whoever the user is.
     Context context(store, Platform::SystemServices(), LocaleInfo::fromQLocale(QLocale::system()));
     const QStringList users = store.isOpen() ? context.users().read().names : QStringList();
@@ -335,9 +416,14 @@ int Run(int argc, char* argv[])
 
 QString FileToOpen(const QStringList& arguments)
 {
-    for (const QString& arg : arguments.mid(1))
-        if (!arg.startsWith(u'-') && QFileInfo(arg).isFile())
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        const QString& arg = arguments[i];
+        // The store's file is no file to open.
+        if (arg == u"--store")
+            ++i;
+        else if (!arg.startsWith(u'-') && QFileInfo(arg).isFile())
             return QFileInfo(arg).absoluteFilePath();
+    }
     return {};
 }
 } // namespace CommandLine

@@ -2,8 +2,6 @@
 
 #include "core/frame/Log.h"
 
-#include <QRandomGenerator>
-
 #include <libpq-fe.h>
 
 #ifdef _WIN32
@@ -12,10 +10,8 @@
 #include <poll.h>
 #endif
 
-#include <chrono>
 #include <cstdlib>
 #include <cstring>
-#include <thread>
 
 namespace Postgres
 {
@@ -56,17 +52,6 @@ bool readable(int socket)
     pollfd fd{socket, POLLIN, 0};
     return ::poll(&fd, 1, 0) > 0;
 #endif
-}
-
-bool retryable(const Error& error)
-{
-    return error.sqlState == u"40001" || error.sqlState == u"40P01";
-}
-
-void pause(int attempt)
-{
-    const int cap = std::min(1 << std::min(attempt, 7), 100);
-    std::this_thread::sleep_for(std::chrono::milliseconds(QRandomGenerator::global()->bounded(1, cap + 1)));
 }
 
 const char* begin(Isolation isolation)
@@ -165,6 +150,11 @@ qint64 Result::integer(int row, int column) const
     return text ? std::strtoll(text, nullptr, 10) : 0;
 }
 
+qint64 Result::affected() const
+{
+    return m_result ? std::strtoll(PQcmdTuples(m_result), nullptr, 10) : 0;
+}
+
 Connection::~Connection()
 {
     close();
@@ -232,6 +222,16 @@ void Connection::connectionFailed(qsizetype known)
 
 void Connection::statementFailed(pg_result* result)
 {
+    // A statement the server's going cut off: libpq says so in a result of
+    // its own, and takes the session for standing until it reads again.
+    const bool libpqSaid = result && field(result, PG_DIAG_SQLSTATE).isEmpty();
+    if (libpqSaid && m_conn && PQstatus(m_conn) == CONNECTION_OK && PQconsumeInput(m_conn) == 0) {
+        const QString farewell = std::exchange(m_farewell, {});
+        connectionFailed();
+        m_error.text = tidy(PQresultErrorMessage(result)) +
+                       (farewell.isEmpty() ? QString() : QStringLiteral(" (") + farewell + u')');
+        return;
+    }
     if (!m_conn || PQstatus(m_conn) != CONNECTION_OK) {
         connectionFailed();
         m_error.sqlState = field(result, PG_DIAG_SQLSTATE);
@@ -310,6 +310,36 @@ Result Connection::execUtf8(const char* sql, const std::vector<QByteArray>& para
 bool Connection::run(const char* sql, std::initializer_list<QStringView> parameters)
 {
     return exec(sql, parameters).ok();
+}
+
+bool Connection::copyStart(const char* sql)
+{
+    if (inFailedTransaction() || !isOpen())
+        return exec(sql).ok();
+    Result started(PQexec(m_conn, sql));
+    if (PQresultStatus(started.handle()) == PGRES_COPY_IN)
+        return true;
+    statementFailed(started.handle());
+    return false;
+}
+
+bool Connection::copyPut(QByteArrayView rows)
+{
+    if (PQputCopyData(m_conn, rows.data(), int(rows.size())) == 1)
+        return true;
+    connectionFailed();
+    return false;
+}
+
+bool Connection::copyEnd(bool made)
+{
+    PQputCopyEnd(m_conn, made ? nullptr : "the copy was stopped");
+    Result done(PQgetResult(m_conn));
+    while (PGresult* more = PQgetResult(m_conn))
+        PQclear(more);
+    if (!done.ok())
+        statementFailed(done.handle());
+    return done.ok();
 }
 
 bool Connection::inFailedTransaction() const
@@ -403,25 +433,4 @@ bool Transaction::commit()
     return committed;
 }
 
-Outcome serializable(Connection& connection, const Work& work, const Retry& retry)
-{
-    for (int attempt = 1;; ++attempt) {
-        if (retry.attemptsTaken)
-            *retry.attemptsTaken = attempt;
-        {
-            Transaction transaction(connection, Isolation::Serializable);
-            if (!transaction.isActive() || (!retry.lock.isEmpty() && !connection.run(retry.lock.constData())))
-                return Outcome::Failed;
-            const bool named = work(connection);
-            if (named && transaction.commit())
-                return Outcome::Committed;
-            if (!named && connection.error().isEmpty())
-                return Outcome::Declined;
-        }
-        if (!retryable(connection.error()) || attempt >= retry.attempts)
-            return Outcome::Failed;
-        qCDebug(lcStore, "%s, attempt %d", qUtf8Printable(connection.error().message()), attempt);
-        pause(attempt);
-    }
-}
 } // namespace Postgres

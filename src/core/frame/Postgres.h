@@ -56,6 +56,8 @@ public:
     // The text as libpq holds it, valid while this result lives.
     QByteArrayView utf8(int row, int column) const;
     qint64 integer(int row, int column) const;
+    // Rows an INSERT, UPDATE or DELETE wrote.
+    qint64 affected() const;
     pg_result* handle() const { return m_result; }
 
 private:
@@ -95,6 +97,11 @@ public:
     Result exec(const char* sql, std::initializer_list<QStringView> parameters = {});
     Result exec(const char* sql, const QStringList& parameters);
     bool run(const char* sql, std::initializer_list<QStringView> parameters = {});
+    // COPY ... FROM STDIN: rows in COPY's text form, sent as they come;
+    // copyEnd(false) ends the COPY unmade.
+    bool copyStart(const char* sql);
+    bool copyPut(QByteArrayView rows);
+    bool copyEnd(bool made = true);
     const Error& error() const { return m_error; }
     // A statement failed inside the open transaction: only a rollback helps.
     bool inFailedTransaction() const;
@@ -151,28 +158,4 @@ private:
     bool m_active = false;
 };
 
-enum class Outcome
-{
-    Committed,
-    Declined, // work returned false with nothing failed; rolled back
-    Failed    // the connection's error() says why; rolled back
-};
-
-// Runs work in a SERIALIZABLE transaction and commits what it did. A
-// serialization failure or deadlock (SQLSTATE 40001, 40P01) rolls back and
-// runs work again after a short random pause, at most attempts times in all:
-// work must read what it needs inside.
-//
-// lock, when given, runs first, before the transaction's snapshot is taken
-// (LOCK TABLE): writers that all take it wait their turn, as with SQLite's
-// write lock, instead of failing one another over and over while one of them
-// writes without pause.
-struct Retry
-{
-    QByteArray lock;
-    int attempts = 10;
-    int* attemptsTaken = nullptr; // when given: how many runs it took
-};
-using Work = std::function<bool(Connection&)>;
-Outcome serializable(Connection& connection, const Work& work, const Retry& retry = {});
 } // namespace Postgres

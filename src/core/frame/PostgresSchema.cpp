@@ -120,6 +120,9 @@ Statements::Statements(const QString& name) : schema(name), channel(name)
                          QLatin1String(kUpsert),
                      s);
     remove = sql(QStringLiteral("DELETE FROM %1.settings WHERE section_fold = $1 AND key_fold = $2"), s);
+    removeMany = sql(QStringLiteral("DELETE FROM %1.settings s USING unnest($1::text[], $2::text[]) AS d(sf, kf)"
+                                    " WHERE s.section_fold = d.sf AND s.key_fold = d.kf"),
+                     s);
     changeCount = sql(QStringLiteral("SELECT count FROM %1.changes WHERE id = 1"), s);
     version = sql(QStringLiteral("SELECT number FROM %1.version WHERE id = 1"), s);
     writeLock = sql(QStringLiteral("LOCK TABLE %1.changes IN SHARE ROW EXCLUSIVE MODE"), s);

@@ -41,6 +41,7 @@ struct Statements
     // statement; a key may appear once in a batch.
     QByteArray upsertMany;
     QByteArray remove;      // $1 section_fold, $2 key_fold
+    QByteArray removeMany;  // the same two as text[]
     QByteArray changeCount; // -> count: rises by one for each key inserted, changed or deleted
     QByteArray version;     // -> the schema version the store was made with
     // Postgres::Retry::lock for every read-modify-write: one writer at a

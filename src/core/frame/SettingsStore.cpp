@@ -1,8 +1,10 @@
 #include "core/frame/SettingsStore.h"
 
 #include "core/frame/Log.h"
+#include "core/frame/PostgresBackend.h"
 #include "core/frame/SettingsStorePrivate.h"
 #include "core/frame/SqliteBackend.h"
+#include "core/frame/StoreLocation.h"
 
 #include <QDir>
 #include <QStandardPaths>
@@ -19,6 +21,14 @@ SettingsStore::SettingsStore(const QString& path, int busyMs)
 SettingsStore::SettingsStore(std::unique_ptr<StoreBackend> backend) : d(std::make_unique<Private>())
 {
     d->backend = std::move(backend);
+}
+
+SettingsStore::SettingsStore(const StoreLocation& location)
+    : SettingsStore(
+          location.kind == StoreLocation::Kind::Server
+              ? std::unique_ptr<StoreBackend>(std::make_unique<PostgresBackend>(location.value, location.shown()))
+              : std::make_unique<SqliteBackend>(location.value))
+{
 }
 
 SettingsStore::~SettingsStore() = default;
@@ -63,6 +73,31 @@ void SettingsStore::setReadFailureHandler(std::function<void(const QString&)> ha
     d->onReadFailure = std::move(handler);
 }
 
+void SettingsStore::setConnectionLostHandler(std::function<bool(const QString&)> handler)
+{
+    d->onConnectionLost = std::move(handler);
+}
+
+bool SettingsStore::isLost() const
+{
+    return d->backend->isLost();
+}
+
+QString SettingsStore::server() const
+{
+    return d->backend->server();
+}
+
+QString SettingsStore::database() const
+{
+    return d->backend->database();
+}
+
+int SettingsStore::changeSocket() const
+{
+    return d->backend->changeSocket();
+}
+
 bool SettingsStore::open()
 {
     d->sections.clear();
@@ -84,11 +119,38 @@ void SettingsStore::Private::readFailed() const
     onReadFailure(reason);
 }
 
+bool SettingsStore::Private::recover() const
+{
+    // Asked once at a time, however many reads fail while the question shows.
+    if (editing || recovering || !onConnectionLost)
+        return false;
+    recovering = true;
+    bool back = false;
+    while (!back && onConnectionLost(backend->error()))
+        back = backend->reconnect();
+    recovering = false;
+    if (!back)
+        return false;
+    ++othersSeen;
+    sections.retire();
+    return true;
+}
+
+bool SettingsStore::Private::readFailedOrLost() const
+{
+    if (!backend->isLost()) {
+        readFailed();
+        return false;
+    }
+    qCWarning(lcStore, "%s", qUtf8Printable(backend->error()));
+    return recover();
+}
+
 void SettingsStore::Private::checkOthers() const
 {
     const StoreBackend::Poll poll = backend->changedElsewhere();
     if (poll == StoreBackend::Poll::Failed)
-        readFailed();
+        readFailedOrLost();
     if (poll == StoreBackend::Poll::Changed) {
         ++othersSeen;
         sections.retire();
@@ -106,11 +168,11 @@ const std::optional<QString>& SettingsStore::Private::read(Section& s, QStringVi
     const QString foldedKey = folded(key);
     std::optional<QString> found;
     QString value;
-    const StoreBackend::Read outcome = backend->readKey(s.name, foldedKey, value);
+    StoreBackend::Read outcome = backend->readKey(s.name, foldedKey, value);
+    if (outcome == StoreBackend::Read::Failed && readFailedOrLost())
+        outcome = backend->readKey(s.name, foldedKey, value);
     if (outcome == StoreBackend::Read::Found)
         found = std::move(value);
-    else if (outcome == StoreBackend::Read::Failed)
-        readFailed();
     return s.values.emplace(foldedKey, std::move(found)).first->second;
 }
 
@@ -129,12 +191,14 @@ Numbered& SettingsStore::Private::numbered(Section& s, QStringView prefix) const
         to.back() = QChar(char16_t(to.back().unicode() + 1));
     const qsizetype prefixBytes = from.toUtf8().size();
     std::vector<std::pair<size_t, QString>> found;
-    const bool ok = backend->readRange(s.name, from, to, [&](QByteArrayView key, QByteArrayView value, qint64) {
+    const auto keep = [&](QByteArrayView key, QByteArrayView value, qint64) {
         if (const std::optional<size_t> n = keyNumber(prefixBytes, key); n && !value.isNull())
             found.emplace_back(*n, QString::fromUtf8(value));
-    });
-    if (!ok)
-        readFailed();
+    };
+    if (!backend->readRange(s.name, from, to, keep) && readFailedOrLost()) {
+        found.clear();
+        backend->readRange(s.name, from, to, keep);
+    }
     Numbered& list = s.numbered.emplace(from, Numbered{}).first->second;
     list.stored = found.size();
     for (auto& [n, v] : found) {
@@ -251,7 +315,7 @@ qint64 SettingsStore::keyCount(QStringView section) const
     if (!s.count) {
         s.count = d->backend->countKeys(s.name);
         if (!s.count) {
-            d->readFailed();
+            d->readFailedOrLost();
             return 0;
         }
     }
@@ -269,8 +333,8 @@ bool SettingsStore::scan(QStringView section, const Visit& visit) const
         return false;
     if (d->backend->scan(folded(section), visit))
         return true;
-    d->readFailed();
-    return false;
+    // A server's rows come whole or not at all: a scan the connection went with is made again.
+    return d->readFailedOrLost() && d->backend->scan(folded(section), visit);
 }
 
 qint64 SettingsStore::othersChanges() const

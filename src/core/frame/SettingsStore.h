@@ -9,6 +9,8 @@
 #include <optional>
 #include <vector>
 
+struct StoreLocation;
+
 // prefix & n (Tanko12) without a heap allocation: the status bar and the log
 // form a numbered key for every record. The prefix has at most 40 characters.
 class NumberedKey
@@ -40,6 +42,12 @@ private:
 // A read-modify-write goes through update() or edit(): it holds the write
 // lock from before the first read to the commit, so two programs never take
 // the same record number. Each write is durable when it returns.
+//
+// On a server, the connection may go: the connection-lost handler is asked
+// whether to try again (Retry) or give up (Exit), and until it gives up the
+// read or the write under way waits for the server, then runs as if nothing
+// had happened. A read-modify-write that the server could not serialize with
+// another program's runs again, a few times at most.
 //
 // The store shows nothing itself: a failure is in lastError(), and values
 // that could not be read are told to the read-failure handler, once per opening.
@@ -89,6 +97,8 @@ public:
     // The SQLite file at path.
     explicit SettingsStore(const QString& path, int busyMs = 3000);
     explicit SettingsStore(std::unique_ptr<StoreBackend> backend);
+    // The file, or the database on a server, that the location names.
+    explicit SettingsStore(const StoreLocation& location);
     ~SettingsStore();
     SettingsStore(const SettingsStore&) = delete;
     SettingsStore& operator=(const SettingsStore&) = delete;
@@ -107,6 +117,16 @@ public:
     QString path() const;
     QString lastError() const;
     void setReadFailureHandler(std::function<void(const QString& reason)> handler);
+    // True: connect again and go on; false: give up, and what was under way fails.
+    void setConnectionLostHandler(std::function<bool(const QString& reason)> handler);
+    // The connection to the server could not be made, or went.
+    bool isLost() const;
+    // For a store on a server, its name ("host:port") and database; empty for a file.
+    QString server() const;
+    QString database() const;
+    // Readable when another program may have committed; -1 for none. It
+    // changes when a lost connection is made anew.
+    int changeSocket() const;
 
     // nullptr when the key was never written or holds more than MaxValueBytes.
     const QString* find(QStringView section, QStringView key) const;
@@ -140,7 +160,9 @@ public:
     bool saveAll(const std::vector<Write>& writes);
     // Takes the write lock, brings memory up to date with the database, lets
     // compute read the current data and name the writes, and commits them,
-    // all or nothing.
+    // all or nothing. compute may run more than once: after a conflict with
+    // another program, or a connection lost before the commit, it runs
+    // again on the data as it then is.
     Update update(const Compute& compute);
     Update edit(const Edit& compute);
     // A read-modify-write too long to name at once (an import of many
@@ -155,6 +177,8 @@ public:
     static QString defaultPath();
 
 private:
+    // One run of edit(); commitLost when the connection went with the commit.
+    Update attempt(const Edit& compute, bool& commitLost);
     const QString* numberedByHash(QStringView section, QStringView prefix, qint64 n) const;
     const QString* lookup(QStringView section, QStringView key, bool fromStore = true) const;
 

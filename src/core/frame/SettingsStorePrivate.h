@@ -11,7 +11,10 @@ struct SettingsStore::Private
     std::unique_ptr<StoreBackend> backend;
     mutable QString error;
     std::function<void(const QString&)> onReadFailure;
+    std::function<bool(const QString&)> onConnectionLost;
     mutable bool readFailureTold = false;
+    mutable bool recovering = false;
+    bool editing = false; // edit() recovers a lost connection itself
     mutable qint64 othersSeen = 0;
     mutable StoreCache::Sections sections;
     StoreCache::FoldedMap<qint64> writes; // commits by section
@@ -27,6 +30,12 @@ struct SettingsStore::Private
     void readFailed() const;
     // Memory starts afresh when another program committed.
     void checkOthers() const;
+    // The connection is gone: asks until it is back (memory starts afresh)
+    // or the handler gives up.
+    bool recover() const;
+    // A failed read: values that cannot be read, or a lost connection; true
+    // when the connection is back and the read may be made again.
+    bool readFailedOrLost() const;
     const std::optional<QString>& read(StoreCache::Section& s, QStringView key, bool fromStore = true) const;
     StoreCache::Numbered& numbered(StoreCache::Section& s, QStringView prefix) const;
 };

@@ -114,6 +114,12 @@ Statement& Statement::bind(int index, const QString& text)
     return bind(index, QStringView(text));
 }
 
+Statement& Statement::bindUtf8(int index, QByteArrayView bytes)
+{
+    sqlite3_bind_text(m_stmt, index, bytes.data(), int(bytes.size()), SQLITE_TRANSIENT);
+    return *this;
+}
+
 Statement& Statement::bind(int index, qint64 number)
 {
     sqlite3_bind_int64(m_stmt, index, number);

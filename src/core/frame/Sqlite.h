@@ -59,6 +59,8 @@ public:
     Statement& bind(int index, const QString& text);
     Statement& bind(int index, QStringView text);
     Statement& bind(int index, qint64 number);
+    // Bytes as they are, valid UTF-8 or not: a copy keeps a text exactly.
+    Statement& bindUtf8(int index, QByteArrayView bytes);
     // SQLITE_ROW, SQLITE_DONE or an error code.
     int step();
     // step() expecting no row: true when the statement ran to its end.

@@ -41,6 +41,11 @@ public:
              const QString& keyFold, qint64 row) override;
     bool remove(const QString& sectionFold, const QString& keyFold, qint64 row) override;
 
+    // Inside a transaction of many writes: the change count's triggers go,
+    // and come back with the changes counted.
+    static bool quiet(Sqlite::Database& db);
+    static bool loud(Sqlite::Database& db, qint64 changes);
+
 private:
     // Opening (SqliteSchema.cpp, SqliteReadOnly.cpp).
     bool create();

@@ -118,6 +118,17 @@ int SqliteBackend::validate()
     return rc == SQLITE_OK ? SQLITE_ERROR : rc;
 }
 
+bool SqliteBackend::quiet(Sqlite::Database& db)
+{
+    return db.exec(kQuietChanges);
+}
+
+bool SqliteBackend::loud(Sqlite::Database& db, qint64 changes)
+{
+    Sqlite::Statement count(db, "UPDATE changes SET count = count + ?1");
+    return count.bind(1, changes).run() && db.exec(kChangeCount);
+}
+
 // Counts a write of the transaction under way; the triggers go quiet past a
 // few hundred of them.
 bool SqliteBackend::written()
@@ -125,7 +136,7 @@ bool SqliteBackend::written()
     if (m_quiet)
         m_quietChanges += m_db.changes();
     else if (++m_written > kLoudWrites) {
-        m_quiet = m_db.exec(kQuietChanges);
+        m_quiet = quiet(m_db);
         if (!m_quiet)
             return failed();
     }
@@ -138,10 +149,8 @@ bool SqliteBackend::commit()
     if (!m_transaction)
         return fail(QStringLiteral("no change is under way"));
     bool ok = true;
-    if (m_quiet) {
-        Sqlite::Statement count(m_db, "UPDATE changes SET count = count + ?1");
-        ok = count.bind(1, m_quietChanges).run() && m_db.exec(kChangeCount);
-    }
+    if (m_quiet)
+        ok = loud(m_db, m_quietChanges);
     ok = ok && m_transaction->commit();
     if (!ok)
         failed();

@@ -53,6 +53,24 @@ public:
     virtual bool isBusy() const = 0;
     virtual QString error() const = 0;
 
+    // A store on a server: its name ("host:port") and database; empty for a file.
+    virtual QString server() const { return {}; }
+    virtual QString database() const { return {}; }
+    // The connection to the server is gone: nothing works until reconnect().
+    virtual bool isLost() const { return false; }
+    // Connects again, false with error() while it cannot. What other programs
+    // changed meanwhile is not told: everything read before is to be read anew.
+    virtual bool reconnect() { return false; }
+    // After a commit() lost with the connection, and a reconnect(): whether
+    // the server committed it all the same.
+    virtual bool committedWhenLost() const { return false; }
+    // The last failure was a conflict with another program's transaction:
+    // the whole read-modify-write, run again from its first read, may succeed.
+    virtual bool mayRetry() const { return false; }
+    // Readable when another program may have committed (-1 when the backend
+    // has no such thing): for a window that follows the data while it shows.
+    virtual int changeSocket() const { return -1; }
+
     virtual Read readKey(const QString& sectionFold, const QString& keyFold, QString& value) = 0;
     // The keys from fromFold up to, not including, toFold. False when it could not be read.
     virtual bool readRange(const QString& sectionFold, const QString& fromFold, const QString& toFold,

@@ -2,7 +2,11 @@
 // backend's write lock from its first read to its commit.
 #include "core/frame/SettingsStorePrivate.h"
 
+#include <QRandomGenerator>
+
 #include <algorithm>
+#include <chrono>
+#include <thread>
 
 using namespace StoreCache;
 
@@ -11,6 +15,8 @@ namespace
 // Beyond this many writes in one edit, memory of the sections written is
 // dropped rather than brought up to date key by key.
 constexpr size_t kRememberedWrites = 4096;
+// Runs of a read-modify-write that conflicted with another program's.
+constexpr int kAttempts = 10;
 
 struct FoldedLess
 {
@@ -144,24 +150,50 @@ SettingsStore::Update SettingsStore::updateInBatches(const Batches& compute)
 
 SettingsStore::Update SettingsStore::edit(const Edit& compute)
 {
+    for (int attempt = 1;; ++attempt) {
+        bool commitLost = false;
+        const Update done = this->attempt(compute, commitLost);
+        if (done != Update::Failed)
+            return done;
+        if (d->backend->mayRetry() && attempt < kAttempts) {
+            // Apart, so that the two do not meet again at once.
+            std::this_thread::sleep_for(
+                std::chrono::milliseconds(QRandomGenerator::global()->bounded(1, 1 + std::min(100, 1 << attempt))));
+            continue;
+        }
+        if (!d->backend->isLost() || !d->recover())
+            return Update::Failed;
+        // Memory starts afresh after a reconnection: nothing to remember.
+        if (commitLost && d->backend->committedWhenLost())
+            return Update::Written;
+    }
+}
+
+SettingsStore::Update SettingsStore::attempt(const Edit& compute, bool& commitLost)
+{
     if (!d->backend->begin()) {
         d->fail();
         return Update::Failed;
     }
     // The lock is ours: what another program committed before it is in the
     // store now, and nobody can commit until we are done.
+    d->editing = true;
     d->checkOthers();
     Writer::State state(*d);
     Writer writer(state);
     const bool named = compute(*this, writer);
-    if (state.failed || !named) {
-        if (state.failed)
+    d->editing = false;
+    // A read that went with the connection may have made compute decline.
+    const bool failed = state.failed || d->backend->isLost();
+    if (failed || !named) {
+        if (failed)
             d->fail();
         d->backend->rollback();
-        return state.failed ? Update::Failed : Update::Declined;
+        return failed ? Update::Failed : Update::Declined;
     }
     if (!d->backend->commit()) {
         d->fail();
+        commitLost = d->backend->isLost();
         return Update::Failed;
     }
     state.remember();

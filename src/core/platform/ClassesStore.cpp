@@ -1,7 +1,10 @@
 #include "core/platform/ClassesStore.h"
 
+#include "core/frame/Files.h"
+#include "core/frame/SettingsStore.h"
 #include "core/frame/Sqlite.h"
 
+#include <QDir>
 #include <QFileInfo>
 
 #include <sqlite3.h>
@@ -9,9 +12,13 @@
 namespace
 {
 // Like a registry key, the file is opened for each access and closed after it.
-bool openClasses(Sqlite::Database& db, const QString& path)
+bool openClasses(Sqlite::Database& db, const QString& path, bool make = false)
 {
-    if (path.isEmpty() || !QFileInfo::exists(path) || !db.open(path, SQLITE_OPEN_READWRITE))
+    if (make && !path.isEmpty() && !QFileInfo::exists(path) &&
+        (!Files::makeFolder(QFileInfo(path).absolutePath()).isEmpty() ||
+         !db.open(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE)))
+        return false;
+    if (path.isEmpty() || !QFileInfo::exists(path) || (!db.isOpen() && !db.open(path, SQLITE_OPEN_READWRITE)))
         return false;
     // The settings store may be writing at the same moment.
     sqlite3_busy_timeout(db.handle(), 5000);
@@ -20,7 +27,12 @@ bool openClasses(Sqlite::Database& db, const QString& path)
 
 } // namespace
 
-ClassesStore::ClassesStore(std::function<QString()> path) : m_path(std::move(path)) {}
+ClassesStore::ClassesStore(std::function<QString()> path, bool make) : m_path(std::move(path)), m_make(make) {}
+
+QString ClassesStore::accountFile()
+{
+    return QFileInfo(SettingsStore::defaultPath()).dir().filePath(QStringLiteral("classes.db"));
+}
 
 std::optional<Platform::RegistryValue> ClassesStore::query(quint32 root, const QString& keyPath,
                                                            const QString& valueName)
@@ -61,7 +73,7 @@ bool ClassesStore::set(quint32 root, const QString& keyPath, const QString& valu
                        const Platform::RegistryValue& value)
 {
     Sqlite::Database db;
-    if (!openClasses(db, m_path()))
+    if (!openClasses(db, m_path(), m_make))
         return false;
     // The column "data" has no type, so a string stays text and a number stays a number.
     if (!db.exec("CREATE TABLE IF NOT EXISTS classes(root INTEGER NOT NULL, key TEXT NOT NULL, name TEXT NOT NULL,"

@@ -12,8 +12,12 @@
 class ClassesStore : public Platform::Registry
 {
 public:
-    // path() names the settings file.
-    explicit ClassesStore(std::function<QString()> path);
+    // path() names the settings file; with make, a file of the classes
+    // alone, made when first written.
+    explicit ClassesStore(std::function<QString()> path, bool make = false);
+    // classes.db beside the account's data file: the classes of an account
+    // whose data is on a server.
+    static QString accountFile();
 
     std::optional<Platform::RegistryValue> query(quint32 root, const QString& keyPath,
                                                  const QString& valueName) override;
@@ -23,4 +27,5 @@ public:
 private:
     bool set(quint32 root, const QString& keyPath, const QString& valueName, const Platform::RegistryValue& value);
     std::function<QString()> m_path;
+    bool m_make = false;
 };

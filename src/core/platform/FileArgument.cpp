@@ -63,6 +63,11 @@ QString FileArgument([[maybe_unused]] int argc, [[maybe_unused]] char* argv[])
 #else
     for (int i = 1; i < argc; ++i) {
         const QByteArray name(argv[i]);
+        // The store's file is no file to open.
+        if (name == "--store") {
+            ++i;
+            continue;
+        }
         const QString text = QFile::decodeName(name);
         if (QFile::encodeName(text) == name) {
             const QString file = CommandLine::FileToOpen({QString(), text});

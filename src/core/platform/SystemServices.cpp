@@ -70,7 +70,7 @@ public:
 };
 } // namespace
 
-SystemServices systemServices(const QString& classesFile)
+SystemServices systemServices(const QString& classesFile, bool makeClassesFile)
 {
     static SystemClock clock;
     static ProcessLauncher launcher;
@@ -78,10 +78,11 @@ SystemServices systemServices(const QString& classesFile)
     static SingleInstance instance;
 #ifdef Q_OS_WIN
     Q_UNUSED(classesFile);
+    Q_UNUSED(makeClassesFile);
     static WinRegistry registry;
     static WinShell shell;
 #else
-    static ClassesStore registry([classesFile] { return classesFile; });
+    static ClassesStore registry([classesFile] { return classesFile; }, makeClassesFile);
     static FreedesktopShell shell([] { return program.filePath(); });
     // The type is declared only once per account: the copies an earlier run
     // left there are looked at on every start instead.

@@ -18,7 +18,14 @@ namespace StoreMessages
 // and false is returned; one that may miss its latest records opens all the
 // same, after a message that says so. From then on, values that cannot be
 // read are told once.
+//
+// A server that cannot be reached, or that refuses the connection, is named
+// with libpq's reason or the server's words, with Retry and Exit. Later, a
+// lost connection asks the same while what was under way waits; Exit ends
+// the program.
 bool OpenStore(SettingsStore& store, Platform::MessageBoxes& messages, const Speech& speech);
+// --store, TANKOMETER_STORE or store.conf named no store that can be used: why.
+void LocationRefused(const QString& reason, Platform::MessageBoxes& messages);
 // A backup that could not be made, told once as a notice.
 void BackupFailed(const BackupResult& result, Platform::MessageBoxes& messages, const Speech& speech);
 } // namespace StoreMessages

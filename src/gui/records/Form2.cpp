@@ -5,10 +5,12 @@
 #include "core/records/Report.h"
 #include "gui/WindowContext.h"
 #include "gui/base/Appearance.h"
+#include "gui/base/StoreWatcher.h"
 #include "gui/records/FillUpChart.h"
 #include "gui/records/FillUpLogPage.h"
 #include "ui_Form2.h"
 
+#include <QApplication>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QPlainTextDocumentLayout>
@@ -49,6 +51,12 @@ Form2::Form2(WindowContext& context, QWidget* parent)
     // Not inside the undo stack's call that found the change: reading anew empties it.
     connect(m_logPage, &FillUpLogPage::readAgain, this, &Form2::AffMoy, Qt::QueuedConnection);
     connect(ReportTabs, &QTabWidget::currentChanged, this, &Form2::showStale);
+    // Another program's change shows at once, unless a question or the editor is open over the log.
+    connect(new StoreWatcher(m_ctx.store(), this), &StoreWatcher::changed, this, [this] {
+        const QWidget* modal = QApplication::activeModalWidget();
+        if (m_shown && (!modal || modal == this) && m_log.isStale())
+            AffMoy();
+    });
     // Anywhere in the window, as long as it is open; Ctrl+Shift+Z also where
     // the desktop's redo key is another.
     QUndoStack& history = m_logPage->history();

@@ -9,6 +9,7 @@
 
 #include <QAbstractItemView>
 #include <QCloseEvent>
+#include <QDir>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QScreen>
@@ -140,6 +141,11 @@ void Form3::ChangLang()
                        QStringLiteral(" - ") + LoadResString(Text::Language + 2));
     Label1[0]->setToolTip(LoadResString(Text::ChooseLanguage + index));
     Combo2->setToolTip(LoadResString(Text::ChooseLanguage + index));
+    // Where the data lives: the file of this computer, or a server others share.
+    const SettingsStore& store = m_ctx.store();
+    ui->StorePlace->setText(store.server().isEmpty()
+                                ? m_ctx.text(Text::DataFile).arg(QDir::toNativeSeparators(store.path()))
+                                : m_ctx.text(Text::DataOnServer).arg(store.server(), store.database()));
 }
 
 void Form3::Combo1_Click()

@@ -221,6 +221,9 @@ own file, duplicates|en|05 December 2026;06.15;60;-;650;40|\
     date,distance_km,litres,consumption_l_per_100km,amount_eur,amount_paid,currency\r\n\
     2026-12-05,650,40,06.15,60.00,,\r\n2026-12-05,650,40,06.15,60,,\r\n2026-12-06,650,40,06.15,60,,\r\n|||3: \
     05 December 2026;06.15;60;-;650;40 + 05 December 2026;06.15;60;-;650;40 + 06 December 2026;06.15;60;-;650;40
+a reading that names both, odometer first|en||Datum;km teller;Liters\n01-12-2026;10000;40\n05-12-2026;10650;40\n\
+    06-12-2026;10650;5\n|order=dmy||3: 01 December 2026;00.00;0;-;-;40 + 05 December 2026;06.15;0;-;650;40 + \
+    06 December 2026;00.00;0;-;-;5
 newest first, in date order|en||Date,Mileage (km),Liters,Total\n\
     5.12.26,10650,40,61\n01/12/2026 08:30,10000,40.5,60.5\n2026/11/20,9200,41,\n|order=dmy||3: 20 November 2026;\
     00.00;0;-;-;41 + 01 December 2026;05.06;60.5;-;800;40.5 + 05 December 2026;06.15;61;-;650;40)"),
@@ -257,6 +260,7 @@ neither told, answered|date,litres\n5/8/2020,40\n6/9/2020,41\n|order=mdy|2 in 20
 a date no order reads is refused, never read the other way|date,litres\n13/13/2020,40\n5/30/2020,41\n\
     5/8/2020,42\n||2 in 2020-05-08 2020-05-30 / 1 refused 2: date: "13/13/2020" is not a date
 years of two digits|Datum;Liter\n05.08.20;40\n31.08.20;41\n||2 in 2020-08-05 2020-08-31 / 0 refused
+years of two digits, last century|Datum;Liter\n05.08.98;40\n31.08.70;41\n||2 in 1970-08-31 1998-08-05 / 0 refused
 several vehicles|date,litres,vehicle\n2026-01-01,40,Civic\n2026-01-02,40,Golf\n||asks vehicle: Civic, Golf
 a vehicle the file does not name|date,litres,vehicle\n2026-01-01,40,Civic\n2026-01-02,40,Golf\n|vehicle=Polo|\
     This file holds no vehicle named "Polo"; its vehicles are Civic, Golf.

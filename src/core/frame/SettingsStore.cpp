@@ -153,7 +153,7 @@ void SettingsStore::Private::checkOthers() const
         readFailedOrLost();
     if (poll == StoreBackend::Poll::Changed) {
         ++othersSeen;
-        sections.retire();
+        sections.retire(); // read again what another program may have written
     }
 }
 

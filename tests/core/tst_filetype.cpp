@@ -227,8 +227,9 @@ private slots:
         if (earlier != "none")
             shell.changeNotify(modFileType::AssocChanged, modFileType::IdList);
         if (earlier == "edited") {
+            // Changed in place, its size the same.
             QFile entry(home + "/applications/tankometer-tnk.desktop");
-            QVERIFY(entry.open(QIODevice::Append) && entry.write("Comment=mine\n") > 0);
+            QVERIFY(entry.open(QIODevice::ReadWrite) && entry.seek(entry.size() - 2) && entry.write("#\n") == 2);
         }
 
         qputenv("XDG_DATA_DIRS", at(dataDirs).toUtf8());

@@ -224,6 +224,8 @@ own file, duplicates|en|05 December 2026;06.15;60;-;650;40|\
 a reading that names both, odometer first|en||Datum;km teller;Liters\n01-12-2026;10000;40\n05-12-2026;10650;40\n\
     06-12-2026;10650;5\n|order=dmy||3: 01 December 2026;00.00;0;-;-;40 + 05 December 2026;06.15;0;-;650;40 + \
     06 December 2026;00.00;0;-;-;5
+three decimals after a comma, in a file apart by semicolons|en||datum;liters\n01-12-2026;40,500\n|order=dmy||\
+    1: 01 December 2026;00.00;0;-;-;40.5
 newest first, in date order|en||Date,Mileage (km),Liters,Total\n\
     5.12.26,10650,40,61\n01/12/2026 08:30,10000,40.5,60.5\n2026/11/20,9200,41,\n|order=dmy||3: 20 November 2026;\
     00.00;0;-;-;41 + 01 December 2026;05.06;60.5;-;800;40.5 + 05 December 2026;06.15;61;-;650;40)"),

@@ -7,6 +7,7 @@
 #include "core/platform/SystemServices.h"
 #include "gui/WindowContext.h"
 #include "gui/base/Appearance.h"
+#include "gui/base/QtLanguage.h"
 #include "gui/mainwindow/StartUp.h"
 #include "gui/mainwindow/StoreMessages.h"
 #include "gui/platform/DesktopServices.h"
@@ -64,6 +65,7 @@ int main(int argc, char* argv[])
 
     SettingsStore store(storePath);
     WindowContext context(store, system, desktop, LocaleInfo::fromQLocale(QLocale::system()));
+    context.setDesktopLanguage(desktopLanguage(QLocale::system().uiLanguages()));
     // Exit, chosen while another program held the store, is no failure.
     if (!StoreMessages::OpenStore(store, context.messages(), context.speech()))
         return store.isBusy() ? 0 : 1;

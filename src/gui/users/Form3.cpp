@@ -109,6 +109,9 @@ void Form3::CheckUsers()
     Combo1->clearEditText();
     if (users.selected >= 0)
         selectCombo1(users.selected);
+    // The first person to start the program is offered the desktop's language.
+    if (users.names.isEmpty())
+        selectCombo2(m_ctx.desktopLanguage());
 }
 
 void Form3::SaveUsers()

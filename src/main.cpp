@@ -60,7 +60,7 @@ int main(int argc, char* argv[])
     // A ".tnk" file opened from the desktop: offered for import once a user is chosen.
     const QString openPath = FileArgument(argc, argv);
     const Platform::DesktopServices desktop = Platform::desktopServices();
-    installProgramFont();
+    installProgramLook();
     QApplication::setWindowIcon(programIcon());
 
     SettingsStore store(storePath);

@@ -3,6 +3,7 @@
 #include "core/frame/Conversions.h"
 #include "core/records/FillUpLog.h"
 #include "gui/WindowContext.h"
+#include "gui/base/Colours.h"
 #include "gui/records/FillUpEditor.h"
 #include "ui_FillUpLogPage.h"
 
@@ -28,7 +29,8 @@ protected:
         QStyledItemDelegate::initStyleOption(option, index);
         if (index.data(FillUpLog::UnreadableRole).toBool()) {
             option->font.setItalic(true);
-            option->palette.setColor(QPalette::Text, QColor(128, 0, 0));
+            option->palette.setColor(QPalette::Text,
+                                     Colours::readable(Colours::Maroon, option->palette, QPalette::Base));
         }
     }
 };

@@ -6,6 +6,7 @@
 #include "core/records/Report.h"
 #include "gui/WindowContext.h"
 #include "gui/base/Appearance.h"
+#include "gui/base/Colours.h"
 #include "gui/records/FillUpChart.h"
 #include "gui/records/FillUpLogPage.h"
 #include "ui_Form2.h"
@@ -145,6 +146,11 @@ void Form2::changeEvent(QEvent* event)
     QDialog::changeEvent(event);
     if (event->type() == QEvent::ActivationChange && isActiveWindow() && m_shown && m_log.isStale())
         AffMoy();
+    // The report's teal follows the palette; the chart follows it by itself.
+    if (event->type() == QEvent::PaletteChange && m_shown) {
+        m_averagesStale = true;
+        showStale();
+    }
 }
 
 // Measured on the client area, so without any allowance for the frame: the
@@ -257,7 +263,7 @@ void ShowReport(QPlainTextEdit* box, Report report)
         if (run.style == ReportRun::Bold)
             format.setFontWeight(QFont::Bold);
         else
-            format.setForeground(QColor(0, 128, 128));
+            format.setForeground(Colours::readable(Colours::Teal, box->palette(), QPalette::Base));
         cursor.mergeCharFormat(format);
     }
     // The box deletes only the document it made itself; earlier ones of ours

@@ -5,6 +5,7 @@
 #include "core/users/Users.h"
 #include "gui/WindowContext.h"
 #include "gui/base/Appearance.h"
+#include "gui/base/Colours.h"
 #include "ui_Form3.h"
 
 #include <QAbstractItemView>
@@ -22,6 +23,7 @@ Form3::Form3(WindowContext& context, QWidget* parent)
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     setFixedSize(size());
     setWindowIcon(programIcon());
+    Colours::follow(this);
     m_languageAtOpen = m_ctx.language();
 
     Combo1 = ui->Combo1;

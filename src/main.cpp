@@ -11,6 +11,7 @@
 #include "gui/mainwindow/StartUp.h"
 #include "gui/mainwindow/StoreMessages.h"
 #include "gui/platform/DesktopServices.h"
+#include "gui/platform/Display.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -39,8 +40,9 @@ int wakeRunning(Platform::InstanceGuard& instance, int argc, char* argv[])
 
 int main(int argc, char* argv[])
 {
-    // --export, --import, --help, --version: no window, no display, and no
-    // need to be the only run of the program (the store takes turns).
+    // --export, --import, --help, --version, and an option that is none of
+    // them: no window, no display, and no need to be the only run of the
+    // program (the store takes turns).
     if (CommandLine::Wanted(argc, argv))
         return CommandLine::Run(argc, argv);
 
@@ -52,7 +54,8 @@ int main(int argc, char* argv[])
     if (instance.otherRunning())
         return wakeRunning(instance, argc, argv);
 
-    QApplication app(argc, argv);
+    // Without a display: one line, and status 1.
+    const std::unique_ptr<QApplication> app = applicationOnDisplay(argc, argv);
     // The desktop matches the windows to the installed entry by this name.
     QGuiApplication::setDesktopFileName(QStringLiteral("org.example.tankometer"));
     // SIGTERM, SIGHUP, SIGINT: out of the event loop, so that main ends and the store closes.
@@ -75,7 +78,8 @@ int main(int argc, char* argv[])
         StoreMessages::BackupFailed(result, context.messages(), context.speech());
     });
     // Logging out: the data file alone holds every fill-up, even if the session then ends the program by force.
-    QObject::connect(&app, &QGuiApplication::commitDataRequest, &app, [&store] { CleanEnd::checkpoint(store.path()); });
+    QObject::connect(app.get(), &QGuiApplication::commitDataRequest, app.get(),
+                     [&store] { CleanEnd::checkpoint(store.path()); });
 
     StartUp windows(context);
     instance.listen([&windows](const QString& path) {

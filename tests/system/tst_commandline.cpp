@@ -1,6 +1,6 @@
 // The program on the command line, in an account of its own and without a
 // display: --export, --import with and without --yes, --help, --version, each
-// error with its exit status; and beside a running program, which a later
+// error with its exit status, the windows' arguments without a display; and beside a running program, which a later
 // start hands the file to open; an import that a signal ends.
 #include "TestSupport.h"
 
@@ -53,6 +53,11 @@ private slots:
     {
         addRows("%1", R"(
 --version||0||tankometer 1.0.43\n|<absent> -
+--foo ~/in.tnk||2|tankometer: Unknown option 'foo'.\nUsage: tankometer --export NAME FILE\n||<absent> -
+-a.tnk||2|tankometer: Unknown option 'a.tnk'.\nUsage: tankometer --export NAME FILE\n||<absent> -
+--import||2|tankometer: Missing value after '--import'.\nUsage: tankometer --export NAME FILE\n||<absent> -
+-style Fusion ~/in.tnk||1|tankometer: no display to open the windows on: neither DISPLAY nor WAYLAND_DISPLAY \
+    is set (--export and --import need none)\n||<absent> -
 --export Anna ~/out.tnk||0|tankometer: 0 fill-ups of "Anna" written to ~/out.tnk\n||<absent> 1
 --import Bert ~/in.tnk --yes||0|tankometer: 2 fill-ups imported into "Bert" from ~/in.tnk; 0 already present, \
     skipped; 0 lines refused\n||2 -

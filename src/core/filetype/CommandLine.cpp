@@ -2,6 +2,7 @@
 
 #include "core/Context.h"
 #include "core/filetype/Exchange.h"
+#include "core/filetype/QtOptions.h"
 #include "core/frame/CleanEnd.h"
 #include "core/frame/SettingsStore.h"
 #include "core/frame/Titles.h"
@@ -106,14 +107,12 @@ int importFillUps(Context& context, const QString& file, bool yes)
 
 bool Wanted(int argc, char* argv[])
 {
-    static const char* const options[] = {"--export", "--import",   "--yes",     "--help", "-h",
-                                          "-?",       "--help-all", "--version", "-v"};
-    for (int i = 1; i < argc; ++i) {
-        const QByteArray arg = QByteArray(argv[i]).split('=').first();
-        for (const char* option : options)
-            if (arg == option)
-                return true;
-    }
+    QByteArrayList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QByteArray(argv[i]);
+    for (const int i : QtOptions::ownArguments(arguments))
+        if (arguments[i].startsWith('-') && arguments[i] != "-")
+            return true;
     return false;
 }
 
@@ -147,16 +146,18 @@ std::variant<Request, int> parseArguments()
     parser.addOptions({version, exporting, importing, yes});
     parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("The file to write or to read."));
 
-    if (!parser.parse(QCoreApplication::arguments()))
-        return say(parser.errorText() + QStringLiteral(" (see --help)"), Usage);
-    if (parser.isSet(help) || parser.isSet(QStringLiteral("help-all"))) {
-        // Qt's usage line names neither the program as a user types it nor the two forms.
-        QString text = parser.helpText();
-        text.replace(0, text.indexOf(u'\n'),
+    // Qt's usage line names neither the program as a user types it nor the two forms.
+    QString helpText = parser.helpText();
+    helpText.replace(0, helpText.indexOf(u'\n'),
                      QStringLiteral("Usage: tankometer --export NAME FILE\n"
                                     "       tankometer --import NAME FILE [--yes]\n"
                                     "       tankometer [FILE]   (the windows; a .tnk FILE is offered for import)"));
-        std::fputs(qPrintable(text), stdout);
+    // "-abc" is one unknown option, not three; Qt's own options are the windows'.
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    if (!parser.parse(QtOptions::withoutQtOptions(QCoreApplication::arguments())))
+        return say(parser.errorText() + u'\n' + helpText.section(u'\n', 0, 0), Usage);
+    if (parser.isSet(help) || parser.isSet(QStringLiteral("help-all"))) {
+        std::fputs(qPrintable(helpText), stdout);
         return Done;
     }
     if (parser.isSet(version)) {
@@ -213,8 +214,8 @@ int Run(int argc, char* argv[])
 
 QString FileToOpen(const QStringList& arguments)
 {
-    for (const QString& arg : arguments.mid(1))
-        if (!arg.startsWith(u'-') && QFileInfo(arg).isFile())
+    for (const QString& arg : QtOptions::withoutQtOptions(arguments).mid(1))
+        if (!arg.startsWith(u'-'))
             return QFileInfo(arg).absoluteFilePath();
     return {};
 }

@@ -180,11 +180,18 @@ private slots:
         QTest::addColumn<int>("openKey"); // 0: a click
         QTest::addColumn<int>("closeKey");
         QTest::addColumn<QString>("tooltip");
-        QTest::newRow("en: click, click") << 0 << 0 << 0 << "Click to close...";
+        QTest::addColumn<QString>("notice"); // under the picture
+        QTest::newRow("en: click, click") << 0 << 0 << 0 << "Click to close..."
+                                          << "Version 1.0.43|Free software (GPL-3.0-or-later), with no warranty.|"
+                                             "Source code: https://tankometer.example.org";
         QTest::newRow("fr: Enter, Escape")
-            << 1 << int(Qt::Key_Return) << int(Qt::Key_Escape) << "Cliquez pour fermer...";
+            << 1 << int(Qt::Key_Return) << int(Qt::Key_Escape) << "Cliquez pour fermer..."
+            << "Version 1.0.43|Logiciel libre (GPL-3.0-or-later), sans aucune garantie.|"
+               "Code source : https://tankometer.example.org";
         QTest::newRow("nl: Space, Enter")
-            << 2 << int(Qt::Key_Space) << int(Qt::Key_Return) << "Klikken om af te sluiten...";
+            << 2 << int(Qt::Key_Space) << int(Qt::Key_Return) << "Klikken om af te sluiten..."
+            << "Versie 1.0.43|Vrije software (GPL-3.0-or-later), zonder enige garantie.|"
+               "Broncode: https://tankometer.example.org";
     }
 
     void aboutCard()
@@ -195,7 +202,7 @@ private slots:
         Environment env("en", language);
         Form1 form(env.context());
         WindowSupport::show(&form);
-        QString tooltip;
+        QString tooltip, notice;
         bool mainHidden = false;
         const auto use = [](QWidget* picture, int key) {
             picture->setFocus();
@@ -204,12 +211,14 @@ private slots:
         WindowSupport::inNextModal(&form, [&](QWidget* card) {
             mainHidden = !form.isVisible() && focusName() == u"Image1";
             tooltip = child(card, u"Image1"_s)->toolTip();
+            notice = child(card, u"LicenceNotice"_s)->property("text").toString().replace(u'\n', u'|');
             env.context().setUser(u"Bert"_s);
             use(child(card, u"Image1"_s), closeKey);
             QVERIFY(!card->isVisible());
         });
         use(child(&form, u"Image1"_s), openKey);
         QTEST(tooltip, "tooltip");
+        QTEST(notice, "notice");
         QVERIFY(mainHidden && form.isVisible() && form.windowTitle() == u"Tankometer - Bert - v1.0.43"_s);
     }
 

@@ -52,7 +52,9 @@ private slots:
     void commands_data()
     {
         addRows("%1", R"(
---version||0||tankometer 1.0.43\n|<absent> -
+--version||0||tankometer 1.0.43\nLicense GPL-3.0-or-later: GNU GPL version 3 or later \
+    <https://gnu.org/licenses/gpl.html>\nThis is free software: you are free to change and redistribute it.\n\
+    There is NO WARRANTY, to the extent permitted by law.\nSource code: https://tankometer.example.org\n|<absent> -
 --foo ~/in.tnk||2|tankometer: Unknown option 'foo'.\nUsage: tankometer --export NAME FILE\n||<absent> -
 -a.tnk||2|tankometer: Unknown option 'a.tnk'.\nUsage: tankometer --export NAME FILE\n||<absent> -
 --import||2|tankometer: Missing value after '--import'.\nUsage: tankometer --export NAME FILE\n||<absent> -

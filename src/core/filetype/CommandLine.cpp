@@ -161,7 +161,7 @@ std::variant<Request, int> parseArguments()
         return Done;
     }
     if (parser.isSet(version)) {
-        std::fputs(qPrintable(QStringLiteral("tankometer ") + ProgramVersion() + u'\n'), stdout);
+        std::fputs(qPrintable(VersionText()), stdout);
         return Done;
     }
     if (parser.isSet(exporting) == parser.isSet(importing))

@@ -55,26 +55,38 @@ private slots:
     void initTestCase() { installProgramFont(); }
 
     // What the main window shows on opening, in each language and notation;
-    // Calc starts every calculator, Exit ends the program, import and export are on.
+    // Calc starts every calculator, or says that none started; Exit ends the
+    // program, import and export are on.
     void mainWindowOpens_data()
     {
         QTest::addColumn<QString>("locale");
         QTest::addColumn<QString>("shown"); // date label, date and time panels, then captions
+        QTest::addColumn<QStringList>("calculators");
+        QTest::addColumn<bool>("starts");
+        QTest::addColumn<QString>("said"); // by Calc
+        const QStringList two{"/usr/bin/calc-one", "/usr/bin/calc-two"};
         QTest::newRow("en") << "en"
-                            << "05 December 2026|05/12/2026|09:30|Save|Exit|Currency|Paid amount|About...";
-        QTest::newRow("fr") << "fr"
-                            << "05 décembre 2026|05/12/2026|09:30|Sauvegarder|Quitter|Devise|Montant payé|"
-                               "A propos de...";
-        QTest::newRow("nl") << "nl"
-                            << "05 december 2026|05-12-2026|09:30|Opslaan|Sluiten|Munteenheid|Betaald bedrag|"
-                               "Betreffende...";
+                            << "05 December 2026|05/12/2026|09:30|Save|Exit|Currency|Paid amount|About..." << two
+                            << true << "";
+        QTest::newRow("fr: no calculator")
+            << "fr"
+            << "05 décembre 2026|05/12/2026|09:30|Sauvegarder|Quitter|Devise|Montant payé|A propos de..."
+            << QStringList() << true
+            << "Aucune calculatrice n'a pu être lancée : aucune n'est installée, ou elle n'a pas démarré.";
+        QTest::newRow("nl: none starts")
+            << "nl"
+            << "05 december 2026|05-12-2026|09:30|Opslaan|Sluiten|Munteenheid|Betaald bedrag|Betreffende..." << two
+            << false << "Er kon geen rekenmachine gestart worden: er is er geen geïnstalleerd, of hij startte niet.";
     }
 
     void mainWindowOpens()
     {
         QFETCH(QString, locale);
         Environment env(locale, int(QStringList{"en", "fr", "nl"}.indexOf(locale)));
-        env.launcher.paths = {u"/usr/bin/calc-one"_s, u"/usr/bin/calc-two"_s};
+        QFETCH(QStringList, calculators);
+        QFETCH(bool, starts);
+        env.launcher.paths = calculators;
+        env.launcher.starts = starts;
         Form1 form(env.context());
         WindowSupport::show(&form);
         QStringList shown{widget<QLabel>(form, "Label1_8")->text()};
@@ -92,6 +104,7 @@ private slots:
         QCOMPARE(widget<QLabel>(form, "Label1_8")->text(), shown[0]);
         QTest::mouseClick(child(&form, u"Command7"_s), Qt::LeftButton);
         QCOMPARE(env.launcher.started, env.launcher.paths);
+        QTEST(env.messages.shown.empty() ? QString() : env.messages.shown.back().text, "said");
         QVERIFY(child(&form, u"Command5"_s)->isEnabled() && child(&form, u"Command6"_s)->isEnabled());
         QSignalSpy closed(&form, &Form1::closed);
         QTest::mouseClick(child(&form, u"Command1"_s), Qt::LeftButton);

@@ -294,10 +294,13 @@ void Form1::OfferImport(const QString& path)
 
 void Form1::Command7_Click()
 {
-    // Every calculator path is tried; errors are ignored.
+    // Every calculator path is tried; only when none started does the user hear of it.
     Platform::Launcher& launcher = *m_ctx.services().launcher;
+    bool started = false;
     for (const QString& path : launcher.calculatorPaths())
-        launcher.start(path);
+        started = launcher.start(path) || started;
+    if (!started)
+        m_ctx.messages().show(this, m_ctx.text(Text::NoCalculator), Platform::Exclamation, windowTitle());
 }
 
 void Form1::Command8_Click()

@@ -3,6 +3,7 @@
 
 usage: tools/faults.py [BUILD_DIR] [NAME_FILTER]      (default build-faults)
 
+TANKO_FAULTS_FILE names another list of faults (default tools/faults.txt).
 Each fault in tools/faults.txt names a file, a line as it stands (a unique
 substring of it), the line as a careless edit would leave it, and the CTest
 name pattern of the tests expected to catch it. Every fault is applied in
@@ -17,7 +18,8 @@ only = sys.argv[2] if len(sys.argv) > 2 else ""
 
 
 def faults():
-    text = open(os.path.join(root, "tools", "faults.txt"), encoding="utf-8").read()
+    listed = os.environ.get("TANKO_FAULTS_FILE") or os.path.join(root, "tools", "faults.txt")
+    text = open(os.path.join(root, listed), encoding="utf-8").read()
     for block in re.split(r"\n-{3,}\n", text):
         fields = {}
         for line in block.splitlines():

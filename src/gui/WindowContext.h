@@ -29,6 +29,16 @@ public:
     int desktopLanguage() const { return m_desktopLanguage; }
     void setDesktopLanguage(int language) { m_desktopLanguage = language; }
 
+    // A write the store refused, as the user is told: what was not written,
+    // the reason and, when the store can only be read, what still works.
+    QString notWritten(Text::Id what, const QString& reason) const
+    {
+        QString message = text(what) + u'\n' + reason;
+        if (store().isReadOnly())
+            message += QStringLiteral("\n\n") + text(Text::ReadOnlyStore);
+        return message;
+    }
+
 private:
     Platform::DesktopServices m_desktop;
     QtLanguage m_qtLanguage;

@@ -105,10 +105,13 @@ private slots:
             en|TotEntry=-4&Date2=x&Tanko3=6&Pay4=1&PayCom5=2 USD|06.15|||6: Tanko6=06.15 Pay6=0
             en|TotEntry=2.5&Date2=x&Tanko3=6&Pay4=1&PayCom5=2 USD|06.15|||6: Tanko6=06.15 Pay6=0
             en|TotEntry=99999999999&Date7=x|06.15|||8: Tanko8=06.15 Pay8=0
+            en|Date2=x&Tanko3=6|06.15|||4: Tanko4=06.15 Pay4=0
             en|TotEntry=2147483647|06.15|60||-
             en||06.15|abc||-
             en||06.15|10|x|-
-            en||06.15|1e308|2|-)");
+            en||06.15|1e308|2|-)",
+                // A counter longer than any the program writes cannot be used.
+                {"en|TotEntry=" + QString(70000, u'1') + "&Date2=x&Tanko3=6|06.15|||4: Tanko4=06.15 Pay4=0"});
     }
 
     void recordWrites()

@@ -13,6 +13,7 @@
 #include <QTest>
 
 #include <sqlite3.h>
+#include <sys/stat.h>
 
 namespace
 {
@@ -157,6 +158,33 @@ private slots:
         QVERIFY(store.isReadOnly() && store.mayMissRecent() && store.lastError().startsWith("unable to open"));
         QCOMPARE(*store.find(u"Anna", u"TotEntry"), QString("1"));
         QVERIFY(!store.save("Anna", "TotEntry", "3") && store.lastError().contains("can only be read (unable to open"));
+    }
+
+    // A file or folder the account may not write: the data is read, and a
+    // save is refused with the system's reason.
+    // mode of the file|of its folder|the reason ("~" the folder)
+    void readOnlyStoreSaysWhy_data()
+    {
+        TestSupport::addRows("%1 in %2", R"(
+            444|755|the file cannot be written: Permission denied
+            644|555|its folder ~ cannot be written: Permission denied
+            444|555|the file cannot be written: Permission denied)",
+                             {}, u'\n');
+    }
+
+    void readOnlyStoreSaysWhy()
+    {
+        QFETCH(QStringList, row);
+        TestSupport::Environment env;
+        env.put("Anna", "TotEntry", "1");
+        const QString folder = QFileInfo(env.storePath()).path();
+        QVERIFY(::chmod(QFile::encodeName(env.storePath()), row[0].toUInt(nullptr, 8)) == 0 &&
+                ::chmod(QFile::encodeName(folder), row[1].toUInt(nullptr, 8)) == 0);
+        env.reopenAs(65534);
+        QVERIFY(env.store().isReadOnly() && *env.store().find(u"Anna", u"TotEntry") == "1");
+        QVERIFY(!env.store().save("Anna", "TotEntry", "2"));
+        QCOMPARE(env.store().lastError(), env.storePath() + " can only be read (" + row[2].replace(u'~', folder) + ')');
+        ::chmod(QFile::encodeName(folder), 0700);
     }
 
     void oversizedValuesAreUnreadable_data()

@@ -8,15 +8,18 @@
 #include "gui/base/Appearance.h"
 #include "gui/currency/Form7.h"
 #include "gui/mainwindow/Form1.h"
+#include "gui/platform/DesktopServices.h"
 #include "gui/records/Form2.h"
 #include "gui/users/Form3.h"
 
+#include <QAbstractButton>
 #include <QAccessible>
 #include <QComboBox>
 #include <QDialog>
 #include <QHash>
 #include <QLabel>
 #include <QLineEdit>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QTest>
 
@@ -77,15 +80,23 @@ private slots:
                                            "Form1.Image1=About...",
                                            "Form7.Text2_2=Exchange Rate 1 €, row 3",
                                            "Form7.Option1_2=Current currency, row 3: USD",
-                                           "Form6.MonthView1=Saturday 05 December 2026"};
+                                           "Form6.MonthView1=Saturday 05 December 2026",
+                                           "Form6.qt_calendar_prevmonth=Previous month"};
         QTest::newRow("fr") << "fr"
                             << QStringList{"Form1.Label1_1=Moyenne Consommation: 06,15 Litres / 100 Kms",
-                                           "Form7.Text1_3=Devise, ligne 4", "Form3.Combo2=Language - Langue - Taal",
-                                           "Form2.Text1=Moyennes"};
+                                           "Form7.Text1_3=Devise, ligne 4",
+                                           "Form3.Combo2=Language - Langue - Taal",
+                                           "Form2.Text1=Moyennes",
+                                           "Form2.qt_tabwidget_tabbar=Pages du rapport",
+                                           "Form6.qt_calendar_calendarview=Jours du mois"};
         QTest::newRow("nl") << "nl"
-                            << QStringList{"Form1.Text1_3=Betaald bedrag", "Form7.Text4_5=Wisselkoers, rij 6",
+                            << QStringList{"Form1.Text1_3=Betaald bedrag",
+                                           "Form7.Text4_5=Wisselkoers, rij 6",
                                            "Form7.Option1_0=Huidige munteenheid, rij 1: Euro",
-                                           "Form3.Combo1=Gebruikersnaam", "Form1.Panel3=Geen enkele waarde opgeslagen"};
+                                           "Form3.Combo1=Gebruikersnaam",
+                                           "Form1.Panel3=Geen enkele waarde opgeslagen",
+                                           "Form6.qt_calendar_nextmonth=Volgende maand",
+                                           "Form6.qt_calendar_yearedit=Jaar"};
     }
 
     void everyControlIsNamedOnce()
@@ -93,6 +104,8 @@ private slots:
         QFETCH(QString, language);
         QFETCH(QStringList, names);
         Windows windows(language);
+        // Qt's inner parts, but for those a reader meets as controls of their own.
+        static const QRegularExpression qtInner(u"\\.qt_(?!calendar_|tabwidget_tabbar)"_s);
         QStringList faults;
         QHash<QString, QString> read; // window.control -> name
         int controls = 0;
@@ -104,7 +117,7 @@ private slots:
             QStringList seen;
             for (QWidget* control : window->findChildren<QWidget*>()) {
                 const QString where = window->objectName() + u'.' + control->objectName(), name = readName(control);
-                if (control->window() != window || control->objectName().isEmpty() || where.contains(u".qt_"))
+                if (control->window() != window || control->objectName().isEmpty() || where.contains(qtInner))
                     continue;
                 read[where] = name;
                 if (control->focusPolicy() == Qt::NoFocus)
@@ -123,6 +136,29 @@ private slots:
         QCOMPARE(shown, names);
         QCOMPARE(QAccessible::queryAccessibleInterface(windows.main.findChild<QWidget*>("Image1"))->role(),
                  QAccessible::Button);
+    }
+
+    // A message box with buttons of the program's own, made while a screen
+    // reader listens: each is read as a button by its caption and can be pressed.
+    void messageBoxButtonsArePressable()
+    {
+        QAccessible::setActive(true);
+        QObject owner;
+        QStringList read;
+        WindowSupport::inNextModal(&owner, [&read](QWidget* box) {
+            for (QAbstractButton* button : box->findChildren<QAbstractButton*>()) {
+                QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(button);
+                const QAccessibleActionInterface* actions = iface->actionInterface();
+                const bool pressable =
+                    actions && actions->actionNames().contains(QAccessibleActionInterface::pressAction());
+                read << u"%1 %2 %3"_s.arg(iface->role())
+                            .arg(iface->text(QAccessible::Name), pressable ? u"pressable"_s : u"-"_s);
+            }
+        });
+        Platform::desktopServices().messages->ask(nullptr, u"Delete fill-up no. 1?"_s, {u"Delete"_s, u"Cancel"_s},
+                                                  Platform::Exclamation, u"Tankometer"_s);
+        QAccessible::setActive(false);
+        QCOMPARE(read, (QStringList{u"43 Delete pressable"_s, u"43 Cancel pressable"_s}));
     }
 
     // Each result is told once when it changes and never when it stays; an

@@ -42,8 +42,8 @@ en export|0|2||~/chosen.tnk|date,distance_km,litres,consumption_l_per_100km,amou
     2026-12-05,,,06.15,60,,\r\n|0|Data Exported\n\r~/chosen.tnk\nFill-ups: 1 (64, Main) # Export Tanko Data - Select \
     the destination path|1 ~/chosen.tnk
 fr export into a file that is no folder|1|2|~/tanko.db/x.tnk|~/tanko.db/x.tnk|<none>|0|L'xport des données a \
-    échoué\n~/tanko.db is not a folder (64, Main) # Exporter Données Tanko - Selectionnez le dossier source|\
-    1 ~/tanko.db/x.tnk
+    échoué\nLe dossier de ~/tanko.db/x.tnk n'existe pas. (64, Main) # Exporter Données Tanko - Selectionnez le \
+    dossier source|1 ~/tanko.db/x.tnk
 nl import cancelled in the dialog|2|1|/old.tnk|cancel|own|0|Import Tanko Data - Select the destination path|\
     1 /old.tnk
 en import|0|1||~/chosen.tnk|own|0|Import this file into the fill-ups of Anna?\n~/chosen.tnk\n\n1 fill-ups to \

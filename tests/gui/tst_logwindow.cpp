@@ -54,7 +54,8 @@ class TestLogWindow : public QObject
     Q_OBJECT
 
 private slots:
-    // Enter on the second fill-up, its distance and litres typed, Enter: the
+    // Enter on the second fill-up, saved before distances were kept: its
+    // distance typed, the editor asks for the litres; those typed, Enter: the
     // file, the averages and, back in the main window, the total average.
     void correct()
     {
@@ -62,12 +63,16 @@ private slots:
         env.putRecords("05 janvier 2004;07,45;45,5|20 janvier 2004;08,05;50,00");
         Form1 main(env.context());
         WindowSupport::show(&main);
-        QString averages;
+        QString averages, asked;
         WindowSupport::inNextModal(&main, [&](QWidget* modal) {
             toTab(1);
             key(Qt::Key_Down);
-            WindowSupport::inNextModal(modal, [&](QWidget*) {
+            WindowSupport::inNextModal(modal, [&](QWidget* editor) {
                 QTest::keyClicks(QApplication::focusWidget(), "650");
+                // A distance alone would take the fill-up out of the averages: OK waits for the litres.
+                key(Qt::Key_Return);
+                asked = WindowSupport::child<QLabel>(*editor, "Result")->text();
+                QVERIFY(editor->isVisible() && !WindowSupport::child<QPushButton>(*editor, "OkButton")->isEnabled());
                 key(Qt::Key_Tab);
                 QTest::keyClicks(QApplication::focusWidget(), "40");
                 key(Qt::Key_Return);
@@ -81,6 +86,9 @@ private slots:
             QTest::keyClick(modal, Qt::Key_Escape);
         });
         QTest::mouseClick(main.findChild<QWidget*>("Command3"), Qt::LeftButton);
+        QCOMPARE(asked,
+                 "Ce plein n'a pas de litres : tapez les litres achetés, sinon la nouvelle distance le retirerait "
+                 "des moyennes.");
         QCOMPARE(stored(env, "Tanko2 Kms2 Ltrs2"), "06,15|650|40");
         QCOMPARE(averages, " 20 janvier 2004 - 06,15 Litres / 100 Kms - Tot: 50 €");
         QCOMPARE(main.findChild<QLabel*>("Panel3")->text(), "06,80 Litres / 100 Kms");

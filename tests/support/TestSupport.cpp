@@ -2,10 +2,12 @@
 
 #include <QDir>
 #include <QDirIterator>
+#include <QFile>
 #include <QRegularExpression>
 #include <QTest>
 
 #include <grp.h>
+#include <sys/mount.h>
 #include <sqlite3.h>
 #include <unistd.h>
 
@@ -123,6 +125,24 @@ void Environment::reopen()
     m_store = openStore(storePath());
 }
 
+void Environment::reopenAs(uint uid)
+{
+    m_context.reset();
+    m_store.reset();
+    const bool root = ::geteuid() == 0;
+    if (root) {
+        QDirIterator it(m_dir.path(), QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+        for (QString path = m_dir.path(); !path.isEmpty(); path = it.hasNext() ? it.next() : QString())
+            if (::lchown(QFile::encodeName(path).constData(), uid, uid) != 0)
+                qFatal("cannot give %s to %u", qPrintable(path), uid);
+        if (::setegid(uid) != 0 || ::seteuid(uid) != 0)
+            qFatal("cannot become %u", uid);
+    }
+    m_store = openStore(storePath());
+    if (root && (::seteuid(0) != 0 || ::setegid(0) != 0))
+        qFatal("cannot become root again");
+}
+
 void addRows(const QString& name, const QString& table, const QStringList& more, QChar rowBreak)
 {
     QTest::addColumn<QStringList>("row");
@@ -147,7 +167,9 @@ void addRows(const QString& name, const QString& table, const QStringList& more,
     }
 }
 
-ProgramAccount::ProgramAccount()
+ProgramAccount::ProgramAccount(const QString& folder)
+    : m_dir(folder.isEmpty() ? QDir::tempPath() + QStringLiteral("/qt_temp-XXXXXX")
+                             : folder + QStringLiteral("/tanko-XXXXXX"))
 {
     QDir().mkpath(path(QStringLiteral("~/data")));
     QDir().mkpath(path(QStringLiteral("~/runtime")));
@@ -223,6 +245,28 @@ void ProgramAccount::runAs(uint uid)
     for (QString path = m_dir.path(); !path.isEmpty(); path = it.hasNext() ? it.next() : QString())
         if (::lchown(QFile::encodeName(path).constData(), uid, uid) != 0)
             qFatal("cannot give %s to %u", qPrintable(path), uid);
+}
+
+SmallDisk::SmallDisk(qint64 bytes)
+{
+    const QByteArray options = "size=" + QByteArray::number(bytes);
+    m_mounted = ::geteuid() == 0 &&
+                ::mount("tanko-test", QFile::encodeName(m_dir.path()).constData(), "tmpfs", 0, options.constData()) == 0;
+}
+
+SmallDisk::~SmallDisk()
+{
+    if (m_mounted)
+        ::umount2(QFile::encodeName(m_dir.path()).constData(), MNT_DETACH);
+}
+
+void SmallDisk::fill()
+{
+    QFile filler(path(QStringLiteral("filler")));
+    QVERIFY(filler.open(QIODevice::WriteOnly | QIODevice::Append));
+    const QByteArray block(512, 'x');
+    while (filler.write(block) == block.size() && filler.flush()) {
+    }
 }
 
 void refuseKey(const QString& path, const QString& key, const char* reason)

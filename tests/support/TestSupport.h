@@ -104,6 +104,10 @@ public:
     // Closes and reopens the store, as a new run of the program would; the
     // context is made anew.
     void reopen();
+    // The same, opened as account uid, which is given the store's folder: what
+    // the modes of the folder and the file refuse it, the store may not write
+    // for the rest of the test. Only root changes account; another opens as itself.
+    void reopenAs(uint uid);
 
     FakeLauncher launcher;
     FakeClock clock;
@@ -137,7 +141,9 @@ void addRows(const QString& name, const QString& table, const QStringList& more 
 class ProgramAccount
 {
 public:
-    ProgramAccount();
+    // `folder` holds the account's folder when given: a short one keeps the
+    // runtime folder's socket beside it, whatever the build's depth.
+    explicit ProgramAccount(const QString& folder = {});
     ~ProgramAccount();
     QString path(QString inside) const;
     QString store() const { return path(QStringLiteral("~/data/Tanko/tanko.db")); }
@@ -160,6 +166,26 @@ private:
     QTemporaryDir m_dir;
     std::optional<uint> m_uid;
     std::vector<std::unique_ptr<QProcess>> m_processes;
+};
+
+// A small file system (tmpfs) on a temporary folder for the test's length,
+// where a write beyond its size fails as on a full disk ("No space left on
+// device"). Mounting needs root; elsewhere mounted() is false.
+class SmallDisk
+{
+public:
+    explicit SmallDisk(qint64 bytes = 64 * 1024);
+    ~SmallDisk();
+    SmallDisk(const SmallDisk&) = delete;
+    SmallDisk& operator=(const SmallDisk&) = delete;
+    bool mounted() const { return m_mounted; }
+    QString path(const QString& name) const { return m_dir.filePath(name); }
+    // Takes up all the space left.
+    void fill();
+
+private:
+    QTemporaryDir m_dir;
+    bool m_mounted = false;
 };
 
 // Makes the store's file refuse writes of `key`, as a full disk would; reopen the store after.

@@ -56,7 +56,8 @@ public:
     std::deque<Answer> answers; // nothing left: the user cancels
 };
 
-// Renames as the real one does, and keeps "objectName=name" for each time.
+// Renames as the real one does, and keeps "objectName=name" for each time,
+// "objectName>text" for each text told.
 class FakeAnnouncer : public Platform::Announcer
 {
 public:
@@ -65,6 +66,7 @@ public:
         control->setProperty("accessibleName", name);
         said << control->objectName() + u'=' + name;
     }
+    void tell(QWidget* control, const QString& text) override { said << control->objectName() + u'>' + text; }
     QStringList said;
 };
 

@@ -65,7 +65,9 @@ private slots:
     skipped; 0 lines refused\n||2 -
 --import Bert ~/in.tnk|n|3|Import this file into the fill-ups of Bert?\n~/in.tnk\n\n2 fill-ups to import\n\
     0 fill-ups already present, skipped\n0 lines refused\n\nImport? [y/N] tankometer: nothing imported\n||<absent> -
---export Anna ~/in.tnk/out.tnk||1|tankometer: nothing exported: ~/in.tnk is not a folder\n||<absent> -
+--export Anna ~/in.tnk/out.tnk||1|tankometer: nothing exported: The folder of ~/in.tnk/out.tnk does not exist.\n||<absent> -
+--export Anna -||0|tankometer: 0 fill-ups of "Anna" written to standard output\n|\
+    date,distance_km,litres,consumption_l_per_100km,amount_eur,amount_paid,currency\r\n|<absent> -
 --export anna ~/out.tnk||2|tankometer: no user named "anna" (names are matched exactly, letter case included); \
     the users are "Anna", "Bert"\n||<absent> -)",
                 {}, u'\n');
@@ -76,7 +78,7 @@ private slots:
         QFETCH(QStringList, row);
         Account account;
         const QString said = account.run(row[0].split(u' '), row[1].toUtf8() + '\n');
-        QCOMPARE(said, account.path(row.mid(2, 3).join(u'|').replace("\\n", "\n")));
+        QCOMPARE(said, account.path(row.mid(2, 3).join(u'|').replace("\\n", "\n").replace("\\r", "\r")));
         QFile out(account.path("~/out.tnk"));
         const QString lines = out.open(QIODevice::ReadOnly) ? QString::number(out.readAll().count('\n')) : "-";
         SettingsStore store(account.path("~/data/Tanko/tanko.db"));

@@ -251,7 +251,9 @@ private slots:
     {
         if (::geteuid() != 0)
             QSKIP("needs root, to start the program as another account");
-        Account held;
+        // In /tmp, so that the socket sits in the runtime folder where the
+        // listener is planted, however deep the build.
+        Account held("/tmp");
         held.runAs(kNobody);
         const auto planter = plant({held.path("~/runtime")}, 0);
         QProcess* alone = held.start();

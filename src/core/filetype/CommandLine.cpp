@@ -58,13 +58,11 @@ int ended()
 
 int exportFillUps(Context& context, const QString& file)
 {
-    const QString& user = context.user();
-    const Exchange::ExportResult result = Exchange::ExportFile(*context.fillUps().list(user), file, context.locale());
+    const Exchange::ExportResult result = Exchange::ExportFile(context, file);
     if (!result.problem.isEmpty())
         return say(QStringLiteral("nothing exported: %1").arg(result.problem), Failed);
-    return say(QStringLiteral("%1 fill-ups of %2 written to %3")
-                   .arg(result.written)
-                   .arg(quoted(user), QDir::toNativeSeparators(file)),
+    const QString where = file == u"-" ? QStringLiteral("standard output") : QDir::toNativeSeparators(file);
+    return say(QStringLiteral("%1 fill-ups of %2 written to %3").arg(result.written).arg(quoted(context.user()), where),
                Done);
 }
 

@@ -17,7 +17,8 @@
 // amount_paid and currency. Numbers keep the digits the store holds, with "."
 // as their decimal sign ("60,50" stored under French is 60.50 in the file and
 // "60,50" again when read back there); a value the store does not hold, or
-// holds unreadable, is an empty field, never a number made up.
+// holds unreadable, is an empty field, never a number made up. A currency's
+// name goes out guarded against spreadsheets' formulas and comes back as it was.
 //
 // Reading, a file with exactly our column names is taken as records to carry
 // over as they are (an empty field stays a value that reads as none); any
@@ -32,11 +33,16 @@ QByteArray ExportText(const FillUpList& fillUps, const LocaleInfo& locale, qint6
 
 struct ExportResult
 {
-    QString problem; // empty when written
+    QString problem; // empty when written, else why not in the context's language
     qint64 written = 0;
 };
-// Writes the file whole or not at all; an existing file stays as it was on failure.
-ExportResult ExportFile(const FillUpList& fillUps, const QString& path, const LocaleInfo& locale);
+// Writes the context's user's fill-ups to path, "-" being standard output.
+// The file is whole or not written at all, and only a file the user asked for
+// is touched: never the store, its journal files, its backups or any other
+// database, never a device, a FIFO, a socket or a folder, never a folder made
+// on the way, never a file the user may not write or that another account
+// owns. An existing file keeps its mode; a link keeps pointing where it did.
+ExportResult ExportFile(Context& context, const QString& path);
 
 struct Refusal
 {

@@ -200,7 +200,8 @@ std::optional<QString> LineReader::readAmounts(const QStringList& f, const CellN
 {
     const LocaleInfo& locale = m_speech.locale;
     const CellNumber& amount = numbers[Amount];
-    const QString currency = cell(f, Currency).trimmed();
+    // Our own files guard a currency's name against spreadsheets' formulas.
+    const QString currency = (m_columns.own ? TnkFile::unguarded(cell(f, Currency)) : cell(f, Currency)).trimmed();
     if (m_columns.own) {
         if (amount.state == CellNumber::Number)
             fillUp.euro = FillUpText::fileNumber(amount.digits, locale);

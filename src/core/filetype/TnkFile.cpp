@@ -105,4 +105,14 @@ QByteArray line(const QStringList& fields)
     out += "\r\n";
     return out;
 }
+QString guarded(const QString& text)
+{
+    static const QString starts = QStringLiteral("=+-@\t\r'");
+    return !text.isEmpty() && starts.contains(text[0]) ? u'\'' + text : text;
+}
+
+QString unguarded(const QString& cell)
+{
+    return cell.startsWith(u'\'') ? cell.mid(1) : cell;
+}
 } // namespace TnkFile

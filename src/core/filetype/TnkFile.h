@@ -58,4 +58,11 @@ private:
 
 // One record as a line: fields quoted where they must be, CRLF at its end.
 QByteArray line(const QStringList& fields);
+
+// A text cell a spreadsheet shows as text and never runs: one that begins
+// with a sign that starts a formula (= + - @, a tab, a carriage return) gets
+// a "'" in front, and so does one that begins with "'", so that unguarded()
+// gives back exactly the text that was written.
+QString guarded(const QString& text);
+QString unguarded(const QString& cell);
 } // namespace TnkFile

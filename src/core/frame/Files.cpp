@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSaveFile>
 
 #include <cerrno>
 #include <cstdio>
@@ -25,6 +26,45 @@ QString systemReason(const QString& what, const QString& path)
 {
     return QStringLiteral("%1 %2: %3")
         .arg(what, QDir::toNativeSeparators(path), QString::fromLocal8Bit(std::strerror(errno)));
+}
+
+// May the user replace this existing file, and keep it as it was (its owner,
+// what it is)?
+Files::Target::Refusal writable(const QString& file, QString& reason)
+{
+    QFile existing(file);
+    if (existing.open(QIODevice::ReadOnly)) {
+        // An SQLite database of any program, the store and its copies among them.
+        if (existing.read(16) == QByteArray("SQLite format 3\0", 16))
+            return Files::Target::Database;
+        existing.close();
+    }
+#ifndef Q_OS_WIN
+    const QByteArray name = QFile::encodeName(file);
+    if (::access(name.constData(), W_OK) != 0) {
+        reason = QString::fromLocal8Bit(std::strerror(errno));
+        return Files::Target::NotWritable;
+    }
+    struct stat held;
+    if (::stat(name.constData(), &held) != 0) {
+        reason = QString::fromLocal8Bit(std::strerror(errno));
+        return Files::Target::NotWritable;
+    }
+    // Root may write anything; a file nobody may write was made read-only on purpose.
+    if ((held.st_mode & 0222) == 0) {
+        reason = QStringLiteral("the file is read-only");
+        return Files::Target::NotWritable;
+    }
+    // A rewrite makes a new file, which only root can give to another account.
+    if (held.st_uid != ::geteuid() && ::geteuid() != 0)
+        return Files::Target::OtherOwner;
+#else
+    if (!QFileInfo(file).isWritable()) {
+        reason = QStringLiteral("Access is denied");
+        return Files::Target::NotWritable;
+    }
+#endif
+    return Files::Target::None;
 }
 } // namespace
 
@@ -74,24 +114,63 @@ QString write(const QString& path, const QByteArray& content)
 {
     if (const QString problem = makeFolder(QFileInfo(path).absolutePath()); !problem.isEmpty())
         return problem;
-    const QString part = path + QStringLiteral(".part");
-    QFile file(part);
+    return writeWhole(path, content);
+}
+
+Target chosen(const QString& path)
+{
+    Target target;
+    QFileInfo info(path);
+    // A link is followed to the file it names, which is what gets written.
+    for (int depth = 0; info.isSymLink(); ++depth) {
+        if (depth == 40) {
+            target.refusal = Target::LinkLoop;
+            return target;
+        }
+        info.setFile(info.symLinkTarget());
+    }
+    target.file = info.absoluteFilePath();
+    if (!info.exists()) {
+        if (!QFileInfo(info.absolutePath()).isDir())
+            target.refusal = Target::NoFolder;
+        return target;
+    }
+    if (info.isDir())
+        target.refusal = Target::Folder;
+    else if (!info.isFile())
+        target.refusal = Target::NotAFile;
+    else
+        target.refusal = writable(target.file, target.reason);
+    return target;
+}
+
+QString writeWhole(const QString& file, const QByteArray& content)
+{
+    QSaveFile out(file);
+    // Only a rename over the old file keeps it whole; never a write in place.
+    out.setDirectWriteFallback(false);
     QString problem;
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        problem = QStringLiteral("cannot write %1: %2").arg(QDir::toNativeSeparators(part), file.errorString());
-    else if (file.write(content) != content.size() || !file.flush())
-        problem = QStringLiteral("cannot write %1: %2").arg(QDir::toNativeSeparators(part), file.errorString());
-#ifdef Q_OS_WIN
-    else if (::_commit(file.handle()) != 0)
-#else
-    else if (::fsync(file.handle()) != 0)
+    if (!out.open(QIODevice::WriteOnly) || out.write(content) != content.size() || !out.flush())
+        problem = QStringLiteral("cannot write %1: %2").arg(QDir::toNativeSeparators(file), out.errorString());
+#ifndef Q_OS_WIN
+    // The new file keeps the old one's owner and group.
+    else if (struct stat held; ::stat(QFile::encodeName(file).constData(), &held) == 0 &&
+                               (held.st_uid != ::geteuid() || held.st_gid != ::getegid()) &&
+                               ::fchown(out.handle(), held.st_uid, held.st_gid) != 0)
+        problem = systemReason(QStringLiteral("cannot keep the owner of"), file);
 #endif
-        problem = systemReason(QStringLiteral("cannot write"), part);
-    file.close();
-    if (problem.isEmpty())
-        problem = replace(part, path);
-    if (!problem.isEmpty())
-        QFile::remove(part);
-    return problem;
+#ifdef Q_OS_WIN
+    else if (::_commit(out.handle()) != 0)
+#else
+    else if (::fsync(out.handle()) != 0)
+#endif
+        problem = systemReason(QStringLiteral("cannot write"), file);
+    if (!problem.isEmpty()) {
+        out.cancelWriting();
+        return problem;
+    }
+    if (!out.commit())
+        return QStringLiteral("cannot write %1: %2").arg(QDir::toNativeSeparators(file), out.errorString());
+    return {};
 }
 } // namespace Files

@@ -46,6 +46,7 @@ private:
     bool create();
     bool openExisting();
     bool openReadOnly(const QString& reason);
+    QString whyReadOnly() const;
     int validate();
     bool prepare();
     // The file or its folder refuses writes: show the data, read-only.

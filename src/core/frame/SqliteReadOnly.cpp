@@ -3,10 +3,31 @@
 // and whether that may miss the latest fill-ups is known from the journal's size.
 #include "core/frame/SqliteBackend.h"
 
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QUrl>
 
 #include <sqlite3.h>
+
+// SQLite opens a file it may not write for reading without a word, and of a
+// folder it may not write says only "readonly": the system says why.
+QString SqliteBackend::whyReadOnly() const
+{
+    QFile file(m_path);
+    if (!file.open(QIODevice::ReadWrite | QIODevice::ExistingOnly))
+        return QStringLiteral("the file cannot be written: %1").arg(file.errorString());
+    file.close();
+    const QString folder = QFileInfo(m_path).absolutePath();
+    // The journal is made beside the file; a folder that refuses it refuses this too.
+    QFile probe(folder + QStringLiteral("/.tanko-probe-") + QString::number(QCoreApplication::applicationPid()));
+    if (!probe.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+        return QStringLiteral("its folder %1 cannot be written: %2")
+            .arg(QDir::toNativeSeparators(folder), probe.errorString());
+    probe.remove();
+    return m_db.error();
+}
 
 bool SqliteBackend::openReadOnly(const QString& reason)
 {

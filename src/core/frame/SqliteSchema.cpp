@@ -79,7 +79,7 @@ bool SqliteBackend::openExisting()
     if (m_busy)
         return false;
     if (cannotWrite(rc) || (rc == SQLITE_OK && sqlite3_db_readonly(m_db.handle(), "main") == 1))
-        return openReadOnly(m_db.error());
+        return openReadOnly(whyReadOnly());
     if (rc != SQLITE_OK)
         return false;
     // Also the first wait for another program's write lock: one that holds
@@ -92,7 +92,7 @@ bool SqliteBackend::openExisting()
     if (writable)
         return true;
     if (!m_db.isBusy() && cannotWrite(m_db.errorCode()))
-        return openReadOnly(m_db.error());
+        return openReadOnly(whyReadOnly());
     return failed();
 }
 

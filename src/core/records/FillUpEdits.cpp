@@ -71,19 +71,28 @@ FillUpCheck CheckCorrection(const FillUp& stored, const FillUp& shown, const Fil
     out.fillUp = stored;
     FillUp measured;
     out.ok = measure(typed, speech, out, measured);
+    const bool sameDistance = typed.distance.text == shown.distance.text;
+    const bool sameLitres = typed.litres.text == shown.litres.text;
+    // Worked out from the distance and the litres, the consumption field only shows it.
+    const bool fromMeasures = !typed.distance.text.isEmpty() || !typed.litres.text.isEmpty();
+    // New litres without a distance (or the reverse) would make a counted
+    // consumption "00.00" and take the fill-up out of every average. An
+    // error shown says more.
+    const bool counted = stored.consumption.value.value_or(0) > 0;
+    if (fromMeasures && (!sameDistance || !sameLitres) && counted && (out.ok || out.caption.isEmpty()) &&
+        measured.consumption.value.value_or(0) == 0) {
+        out.ok = false;
+        out.caption = speech.text(typed.distance.text.isEmpty() ? Text::NeedsDistance : Text::NeedsLitres);
+    }
     if (!out.ok)
         return out;
     FillUp& f = out.fillUp;
-    const bool sameDistance = typed.distance.text == shown.distance.text;
-    const bool sameLitres = typed.litres.text == shown.litres.text;
     if (typed.date.text != shown.date.text)
         f.date = FillUpText::date(typed.date.text, speech.locale);
     if (!sameDistance)
         f.distance = measured.distance;
     if (!sameLitres)
         f.litres = measured.litres;
-    // Worked out from the distance and the litres, the consumption field only shows it.
-    const bool fromMeasures = !typed.distance.text.isEmpty() || !typed.litres.text.isEmpty();
     if (!sameDistance || !sameLitres || (!fromMeasures && typed.consumption.text != shown.consumption.text))
         f.consumption = measured.consumption;
     if (typed.euro.text != shown.euro.text) {

@@ -83,6 +83,15 @@ void Form6::Form_Activate()
     ui->MonthView1->setSelectedDate(date);
     ui->Label1->setText(FormatPattern(date, u"dddd dd mmmm yyyy", m_ctx.locale()));
     m_names.nameControls(this);
+    // The calendar's own arrows show only a picture; its day table and the
+    // year field that its year button opens, nothing at all.
+    const std::pair<const char*, Text::Id> unnamed[] = {{"qt_calendar_prevmonth", Text::PreviousMonth},
+                                                        {"qt_calendar_nextmonth", Text::NextMonth},
+                                                        {"qt_calendar_calendarview", Text::DaysOfMonth},
+                                                        {"qt_calendar_yearedit", Text::Year}};
+    for (const auto& [part, name] : unnamed)
+        if (auto* control = ui->MonthView1->findChild<QWidget*>(QLatin1String(part)))
+            m_names.setName(control, m_ctx.text(name));
 }
 
 void Form6::MonthView1_DateClick(QDate DateClicked)

@@ -1,5 +1,7 @@
 #include "gui/base/Accessibility.h"
 
+#include "gui/base/AccessibleTabList.h"
+
 #include <QAbstractButton>
 #include <QAccessibleWidget>
 #include <QComboBox>
@@ -10,6 +12,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QStringList>
+#include <QTabBar>
 
 namespace Accessibility
 {
@@ -21,6 +24,7 @@ constexpr char CaptionsProperty[] = "tankoAccessibleCaptions";
 constexpr char RowProperty[] = "tankoAccessibleRow";
 constexpr char HeadingProperty[] = "tankoAccessibleHeading";
 constexpr char ButtonProperty[] = "tankoAccessibleButton";
+constexpr char FrameProperty[] = "tankoAccessibleFrame";
 
 QString captionText(const QWidget* widget)
 {
@@ -77,9 +81,12 @@ QAccessibleInterface* factory(const QString& className, QObject* object)
         return nullptr;
     if (widget->property(ButtonProperty).toBool())
         return new PictureButton(widget);
-    // A plain top-level widget is otherwise read as a filler, nameless to some readers.
-    if (widget->isWindow() && widget->windowType() == Qt::Window)
+    // Marked, not told by being a window: a message box's own button has no
+    // parent yet when it is first asked for, and would be a frame for good.
+    if (widget->property(FrameProperty).toBool())
         return new QAccessibleWidget(widget, QAccessible::Window);
+    if (auto* bar = qobject_cast<QTabBar*>(widget))
+        return accessibleTabList(bar);
     return nullptr;
 }
 } // namespace
@@ -90,6 +97,12 @@ void install()
     if (!installed)
         QAccessible::installFactory(factory);
     installed = true;
+}
+
+void readAsFrame(QWidget* window)
+{
+    install();
+    window->setProperty(FrameProperty, true);
 }
 
 void Names::nameAfter(QWidget* control, std::initializer_list<const QWidget*> captions)

@@ -20,9 +20,13 @@ class QWidget;
 // one character tells it of the results that character changed and nothing else.
 namespace Accessibility
 {
-// Main windows are read as frames with their title, a picture that acts as a
-// button as a button. Every window that holds either calls it; once is enough.
+// The program's own ways of reading controls, installed before the first
+// window that needs them makes its controls; once is enough.
 void install();
+
+// A window that is a plain widget is read as a frame with its title, not as a
+// filler that some readers leave nameless; called before anything names it.
+void readAsFrame(QWidget* window);
 
 // The label captions field: the field is read as the label, and the two are
 // related, which is how a combo box is read on Linux desktops.

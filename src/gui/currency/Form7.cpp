@@ -130,7 +130,7 @@ void Form7::ChckDevises()
     }
     if (!submitted.written) {
         // Nothing was written: the window stays open with the user's table.
-        m_ctx.messages().show(this, m_ctx.text(Text::CurrenciesNotSaved) + u'\n' + m_ctx.currencies().reason(),
+        m_ctx.messages().show(this, m_ctx.notWritten(Text::CurrenciesNotSaved, m_ctx.currencies().reason()),
                               Platform::Critical, windowTitle());
         return;
     }

@@ -20,8 +20,7 @@ void ImportExport::rememberPath(const QString& path)
 
 void ImportExport::exportTo(const QString& path, const QString& mainTitle)
 {
-    const Exchange::ExportResult result =
-        Exchange::ExportFile(*m_ctx.fillUps().list(m_ctx.user()), path, m_ctx.locale());
+    const Exchange::ExportResult result = Exchange::ExportFile(m_ctx, path);
     if (!result.problem.isEmpty()) {
         m_ctx.messages().show(m_owner, m_ctx.text(Text::ExportFailed) + u'\n' + result.problem, Platform::Information,
                               mainTitle);

@@ -24,7 +24,7 @@
 Form1::Form1(WindowContext& context, QWidget* parent)
     : QWidget(parent), m_ctx(context), ui(std::make_unique<Ui::Form1>()), m_names(context.announcer(), context.speech())
 {
-    Accessibility::install();
+    Accessibility::readAsFrame(this);
     ui->setupUi(this);
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     setFixedSize(size());
@@ -201,6 +201,9 @@ void Form1::showAmountTooltip(const QString& byCurrency)
 
 void Form1::Text1_Change(int Index)
 {
+    // What Enter told no longer holds: the field is described by its tooltip again.
+    if (!Text1[3]->accessibleDescription().isEmpty())
+        Text1[3]->setAccessibleDescription(QString());
     CalcKms();
     CalLtrs(); // an amount that cannot be saved shows the error text there
     MoyenneTot();
@@ -221,8 +224,23 @@ void Form1::Text1_KeyPress(int Index, int KeyAscii)
         Text1[2]->setFocus();
     else if (Index == 2)
         Text1[3]->setFocus();
+    else if (Index == 3 && ui->Command2->isEnabled())
+        ui->Command2->setFocus();
     else if (Index == 3)
-        (ui->Command2->isEnabled() ? ui->Command2 : ui->Command1)->setFocus();
+        m_ctx.announcer().tell(Text1[3], m_ctx.text(Text::CannotSave).arg(whySaveIsOff()));
+}
+
+// What keeps the save button off: the amount's problem, a result that shows
+// the error text, the amount not typed, or the consumption that is impossible.
+QString Form1::whySaveIsOff() const
+{
+    if (const QString problem = AmountProblemText(amountProblem(), m_ctx.speech()); !problem.isEmpty())
+        return problem;
+    if (m_distanceError)
+        return m_names.nameOf(Label1[0]);
+    if (m_consumptionError || !Text1[3]->text().isEmpty())
+        return m_names.nameOf(Label1[1]);
+    return m_ctx.text(Text::AmountMissing);
 }
 
 void Form1::Command2_Click()
@@ -236,9 +254,9 @@ void Form1::Command2_Click()
     const FillUps::Outcome saved = fillUp ? m_ctx.fillUps().save(m_ctx.user(), *fillUp) : FillUps::Outcome::Declined;
     if (saved != FillUps::Outcome::Done) {
         // Never lose a fill-up silently: the fields keep it for another try.
-        QString text = m_ctx.text(Text::FillUpNotSaved);
-        if (saved == FillUps::Outcome::Failed)
-            text += u'\n' + m_ctx.fillUps().reason();
+        const QString text = saved == FillUps::Outcome::Failed
+                                 ? m_ctx.notWritten(Text::FillUpNotSaved, m_ctx.fillUps().reason())
+                                 : m_ctx.text(Text::FillUpNotSaved);
         m_ctx.messages().show(this, text, Platform::Critical, windowTitle());
         return;
     }

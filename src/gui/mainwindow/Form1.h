@@ -83,6 +83,7 @@ private:
     void showAmountTooltip(const QString& byCurrency);
     void showCaption(QLabel* label, const Caption& caption, bool& error);
     AmountProblem amountProblem() const;
+    QString whySaveIsOff() const;
     EntryTexts entryTexts() const;
 
     WindowContext& m_ctx;

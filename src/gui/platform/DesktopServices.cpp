@@ -4,6 +4,7 @@
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QWidget>
 
 namespace Platform
 {
@@ -58,6 +59,15 @@ class AccessibleAnnouncer : public Announcer
 public:
     // Qt tells the screen reader of every new name it is given.
     void rename(QObject* control, const QString& name) override { control->setProperty("accessibleName", name); }
+    // A reader says the new description of the control that has the focus.
+    // It stays until the control's window clears it, which makes the tooltip
+    // its description again.
+    void tell(QWidget* control, const QString& text) override
+    {
+        if (control->accessibleDescription() == text)
+            control->setAccessibleDescription(QString());
+        control->setAccessibleDescription(text);
+    }
 };
 } // namespace
 

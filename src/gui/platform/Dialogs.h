@@ -83,6 +83,9 @@ class Announcer
 public:
     virtual ~Announcer() = default;
     virtual void rename(QObject* control, const QString& name) = 0;
+    // Has the reader say text about control now, the control that has the
+    // focus, without renaming it; told again each time it is asked.
+    virtual void tell(QWidget* control, const QString& text) = 0;
 };
 
 struct DesktopServices

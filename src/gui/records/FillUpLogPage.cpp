@@ -224,7 +224,7 @@ bool FillUpLogPage::apply(size_t position, const std::optional<FillUp>& from, co
         failed(m_ctx.text(Text::ChangedElsewhere));
         emit readAgain();
     } else {
-        failed(m_ctx.text(Text::FillUpsNotChanged) + u'\n' + m_ctx.fillUps().reason());
+        failed(m_ctx.notWritten(Text::FillUpsNotChanged, m_ctx.fillUps().reason()));
     }
     return false;
 }

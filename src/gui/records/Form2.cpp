@@ -18,6 +18,7 @@
 #include <QPlainTextEdit>
 #include <QScreen>
 #include <QShortcut>
+#include <QTabBar>
 #include <QTextCursor>
 #include <QTextDocument>
 
@@ -28,6 +29,8 @@ Form2::Form2(WindowContext& context, QWidget* parent)
     : QDialog(parent), m_ctx(context), ui(std::make_unique<Ui::Form2>()),
       m_names(context.announcer(), context.speech()), m_log(context.fillUps(), context.speech())
 {
+    // Before the tab list is made: it is read by its own name.
+    Accessibility::install();
     ui->setupUi(this);
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
                    Qt::WindowCloseButtonHint);
@@ -133,8 +136,10 @@ void Form2::Form_Activate()
     m_names.setName(Text1, m_ctx.text(Text::Average));
     for (int tab = 0; tab < 3; ++tab)
         ReportTabs->setTabText(tab, m_ctx.text(std::array{Text::AveragesTab, Text::FillUpsTab, Text::ChartTab}[tab]));
-    // What the main window's averages button says it opens.
+    // What the main window's averages button says it opens; the tab list would
+    // otherwise be read by the name of its current tab.
     m_names.setName(ReportTabs, m_ctx.text(Text::AverageTip));
+    m_names.setName(ReportTabs->tabBar(), m_ctx.text(Text::ReportPages));
     m_logPage->setTexts();
     m_chart->setTexts();
     AffMoy();

@@ -18,7 +18,7 @@
 Form3::Form3(WindowContext& context, QWidget* parent)
     : QWidget(parent), m_ctx(context), ui(std::make_unique<Ui::Form3>())
 {
-    Accessibility::install();
+    Accessibility::readAsFrame(this);
     ui->setupUi(this);
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     setFixedSize(size());
@@ -122,7 +122,7 @@ void Form3::SaveUsers()
     // same, so that a store that can only be read still shows its data.
     Users& users = m_ctx.users();
     if (!users.confirm(Combo1->currentText(), Combo2->currentIndex()))
-        m_ctx.messages().show(this, m_ctx.text(Text::UsersNotSaved) + u'\n' + users.reason(), Platform::Critical,
+        m_ctx.messages().show(this, m_ctx.notWritten(Text::UsersNotSaved, users.reason()), Platform::Critical,
                               windowTitle());
     if (const std::optional<float> total = users.total())
         UserTotal = *total;

@@ -8,6 +8,8 @@ BUILD_TYPE ?= Release
 JOBS ?= $(shell nproc)
 PACKAGES := cmake ninja-build g++ qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-charts-dev libsqlite3-dev \
             fonts-dejavu-core fonts-liberation2 python3
+# Qt's own words (standard buttons, the file dialog) in French and Dutch.
+PACKAGES += qt6-translations-l10n
 # The .deb (dpkg-shlibdeps, file) and the cross compile of the Windows-only sources.
 PACKAGES += dpkg-dev file g++-mingw-w64-x86-64-win32
 # The accessibility check: a virtual X server, a D-Bus session, the AT-SPI

@@ -106,7 +106,8 @@ if(UNIX AND NOT APPLE)
     # packages: the Qt 6 modules, SQLite and the C++ runtime, no more.
     set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
     # The windows are laid out for Tahoma; Liberation Sans has its widths.
-    set(CPACK_DEBIAN_PACKAGE_RECOMMENDS fonts-liberation2)
+    # Qt's own words (standard buttons, the file dialog) in French and Dutch.
+    set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-liberation2, qt6-translations-l10n")
 else()
     set(CPACK_GENERATOR ZIP)
 endif()

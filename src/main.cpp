@@ -9,9 +9,11 @@
 #include "core/platform/SystemServices.h"
 #include "gui/WindowContext.h"
 #include "gui/base/Appearance.h"
+#include "gui/base/QtLanguage.h"
 #include "gui/mainwindow/StartUp.h"
 #include "gui/mainwindow/StoreMessages.h"
 #include "gui/platform/DesktopServices.h"
+#include "gui/platform/Display.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -51,8 +53,8 @@ StoreLocation storeLocation(int argc, char* argv[])
 
 int main(int argc, char* argv[])
 {
-    // --export, --import, --help, --version: no window, no display, and no
-    // need to be the only run of the program (the store takes turns).
+    // --export, --import, --help, --version, any other option: no window, no
+    // display, and no need to be the only run (the store takes turns).
     if (CommandLine::Wanted(argc, argv))
         return CommandLine::Run(argc, argv);
 
@@ -67,7 +69,8 @@ int main(int argc, char* argv[])
     if (instance.otherRunning())
         return wakeRunning(instance, argc, argv);
 
-    QApplication app(argc, argv);
+    // Without a display: one line, and status 1.
+    const std::unique_ptr<QApplication> app = applicationOnDisplay(argc, argv);
     // The desktop matches the windows to the installed entry by this name.
     QGuiApplication::setDesktopFileName(QStringLiteral("org.example.tankometer"));
     // SIGTERM, SIGHUP, SIGINT: out of the event loop, so that main ends and the store closes.
@@ -75,13 +78,14 @@ int main(int argc, char* argv[])
     // A ".tnk" file opened from the desktop: offered for import once a user is chosen.
     const QString openPath = FileArgument(argc, argv);
     const Platform::DesktopServices desktop = Platform::desktopServices();
-    installProgramFont();
+    installProgramLook();
     QApplication::setWindowIcon(programIcon());
 
     SettingsStore store(where);
     WindowContext context(store, system, desktop, LocaleInfo::fromQLocale(QLocale::system()));
     if (!where.ok())
         return StoreMessages::LocationRefused(where.error, context.messages()), 1;
+    context.setDesktopLanguage(desktopLanguage(QLocale::system().uiLanguages()));
     // Exit, chosen while another program held the store, is no failure.
     if (!StoreMessages::OpenStore(store, context.messages(), context.speech()))
         return store.isBusy() ? 0 : 1;
@@ -94,7 +98,7 @@ int main(int argc, char* argv[])
         });
     // Logging out: the data file alone holds every fill-up, even if the session then ends the program by force.
     if (!onServer)
-        QObject::connect(&app, &QGuiApplication::commitDataRequest, &app,
+        QObject::connect(app.get(), &QGuiApplication::commitDataRequest, app.get(),
                          [&store] { CleanEnd::checkpoint(store.path()); });
 
     StartUp windows(context);

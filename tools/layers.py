@@ -43,7 +43,8 @@ owners = [
      "a fill-up key"),
     (re.compile(r"^(Dev|Taux|TauxBis|CurDev|AffCurrMess|Devises)$"), {"core/currency/Currencies.cpp"},
      "a currency key"),
-    (re.compile(r"^(TotUsers|User|LastUser|Lang|LastPath|ImportColumns|Option)$"), {"core/users/Users.cpp"}, "a user-list key"),
+    (re.compile(r"^(TotUsers|User|LastUser|Lang|LastPath|ImportColumns|ReportPlace|Option)$"), {"core/users/Users.cpp"},
+     "a user-list key"),
 ]
 literal = re.compile(r'(?:\bu|\bQStringLiteral\(|\bQLatin1String\()?"((?:[^"\\\n]|\\.)*)"')
 MAX_FILE_LINES, MAX_FUNCTION_LINES = 500, 60

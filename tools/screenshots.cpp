@@ -1,7 +1,7 @@
 // Renders every window on the offscreen platform in English, French and
 // Dutch to PNG files, for the README and for checking that no caption is cut,
-// and the main window and the chart once more on a screen of twice the pixel
-// density.
+// the main window and the chart once more on a screen of twice the pixel
+// density, and the main window and the report under a dark palette.
 #include "core/frame/Conversions.h"
 #include "core/frame/LocaleInfo.h"
 #include "core/frame/Platform.h"
@@ -22,6 +22,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPalette>
 #include <QProcess>
 #include <QTabWidget>
 #include <QTableView>
@@ -146,14 +147,12 @@ void writeHalfYear(World& world)
     world.store.saveAll(writes);
 }
 
-// The report window's log and chart tabs, wider than it opens so that every
-// column shows.
+// The report window's log and chart tabs, as wide as it opens.
 void shootLog(const QString& out, const Language& language, bool doubled)
 {
     World world(language);
     writeHalfYear(world);
     Form2 form2(world.context);
-    form2.resize(720, 440);
     form2.show();
     const QString code = QString::fromLatin1(language.code) + (doubled ? QStringLiteral("@2x") : QString());
     auto* log = form2.findChild<QTableView*>(QStringLiteral("FillUpLog"));
@@ -215,6 +214,43 @@ void shootReports(const QString& out, std::span<const Language> languages)
         save(form2, QStringLiteral("%1/report-%2.png").arg(out, QString::fromLatin1(language.code)));
     }
 }
+// A dark palette as desktops set one: light words on a dark face.
+QPalette darkPalette()
+{
+    QPalette dark(QColor(53, 53, 53));
+    for (const auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText, QPalette::BrightText})
+        dark.setColor(role, QColor(230, 230, 230));
+    dark.setColor(QPalette::Base, QColor(35, 35, 35));
+    dark.setColor(QPalette::AlternateBase, QColor(45, 45, 45));
+    dark.setColor(QPalette::ToolTipBase, QColor(35, 35, 35));
+    dark.setColor(QPalette::ToolTipText, QColor(230, 230, 230));
+    dark.setColor(QPalette::Highlight, QColor(42, 130, 218));
+    dark.setColor(QPalette::HighlightedText, Qt::white);
+    return dark;
+}
+
+// The main window, the report and its chart in English under the dark palette.
+void shootDark(const QString& out, const Language& language)
+{
+    const QPalette light = QApplication::palette();
+    QApplication::setPalette(darkPalette());
+    {
+        World world(language);
+        writeThree(world, language);
+        shootMain(world.context, QStringLiteral("%1/main-dark-en.png").arg(out));
+    }
+    World world(language);
+    writeHalfYear(world);
+    Form2 form2(world.context);
+    form2.show();
+    QTest::qWait(50);
+    save(form2, QStringLiteral("%1/report-dark-en.png").arg(out));
+    form2.findChild<QTabWidget*>(QStringLiteral("ReportTabs"))->setCurrentIndex(2);
+    QTest::qWait(50);
+    save(form2, QStringLiteral("%1/chart-dark-en.png").arg(out));
+    form2.close();
+    QApplication::setPalette(light);
+}
 } // namespace
 
 int main(int argc, char* argv[])
@@ -237,7 +273,7 @@ int main(int argc, char* argv[])
         }
     }
     QApplication app(argc, argv);
-    installProgramFont();
+    installProgramLook();
     const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("screenshots");
     QDir().mkpath(out);
 
@@ -265,5 +301,6 @@ int main(int argc, char* argv[])
     shootReports(out, languages);
     for (const Language& language : languages)
         shootLog(out, language, false);
+    shootDark(out, languages[0]);
     return QProcess::execute(QCoreApplication::applicationFilePath(), {out, QStringLiteral("--doubled")});
 }

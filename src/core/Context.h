@@ -36,7 +36,8 @@ public:
     void setUser(const QString& user) { m_user = user; }
     // 0 English, 1 French, 2 Dutch.
     int language() const { return m_speech.language; }
-    void setLanguage(int language) { m_speech.language = language; }
+    // The windows' context also switches Qt's own words.
+    virtual void setLanguage(int language) { m_speech.language = language; }
     const Speech& speech() const { return m_speech; }
     const LocaleInfo& locale() const { return m_speech.locale; }
     QString text(Text::Id base) const { return m_speech.text(base); }

@@ -1,11 +1,12 @@
 #pragma once
 
 #include "core/Context.h"
+#include "gui/base/QtLanguage.h"
 #include "gui/platform/Dialogs.h"
 
 // The context of the windows: the program's context and the services that
 // show something over a window. Built once at start-up and handed to each
-// window through its constructor.
+// window through its constructor. Qt's own words follow the language.
 class WindowContext : public Context
 {
 public:
@@ -19,6 +20,15 @@ public:
     Platform::FileDialogs& files() const { return *m_desktop.files; }
     Platform::Announcer& announcer() const { return *m_desktop.announcer; }
 
+    void setLanguage(int language) override
+    {
+        Context::setLanguage(language);
+        m_qtLanguage.use(language);
+    }
+    // The language to offer where no user has chosen one yet (desktopLanguage()).
+    int desktopLanguage() const { return m_desktopLanguage; }
+    void setDesktopLanguage(int language) { m_desktopLanguage = language; }
+
     // A write the store refused, as the user is told: what was not written,
     // the reason and, when the store can only be read, what still works.
     QString notWritten(Text::Id what, const QString& reason) const
@@ -31,4 +41,6 @@ public:
 
 private:
     Platform::DesktopServices m_desktop;
+    QtLanguage m_qtLanguage;
+    int m_desktopLanguage = 0;
 };

@@ -210,7 +210,7 @@ private slots:
         for (QWidget* window : windows.all())
             QVERIFY2(screen.contains(window->frameGeometry()), qPrintable(window->objectName()));
         QCOMPARE(windows.user.size(), QSize(347, 122));
-        QCOMPARE(windows.about.size(), QSize(372, 270));
+        QCOMPARE(windows.about.size(), QSize(372, 318));
         windows.main.activateWindow();
         QTRY_COMPARE(QApplication::activeWindow(), &windows.main);
         windows.field(1)->setFocus();

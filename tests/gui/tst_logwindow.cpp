@@ -8,10 +8,13 @@
 #include "gui/records/Form2.h"
 
 #include <QApplication>
+#include <QGraphicsTextItem>
 #include <QLabel>
 #include <QLineSeries>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
 #include <QTableView>
 #include <QTest>
 
@@ -113,6 +116,8 @@ private slots:
         QCOMPARE(stored(env, "TotEntry Date1 Date2 Date3"), "3|05 januari 2004|20 januari 2004|03 februari 2004");
         key(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
         QCOMPARE(stored(env, "TotEntry Date1 Date2 Date3"), "2|05 januari 2004|03 februari 2004|<absent>");
+        QVERIFY(report.findChild<QPushButton*>("UndoButton")->toolTip().startsWith("Ongedaan maken (Ctrl+Z"));
+        QVERIFY(report.findChild<QPushButton*>("RedoButton")->toolTip().contains("Ctrl+Shift+Z"));
 
         SettingsStore other(env.storePath());
         QVERIFY(other.open() && other.saveAll({{"Anna", "TotEntry", "3"}, {"Anna", "Date3", "09 maart 2004"}}));
@@ -139,22 +144,79 @@ private slots:
     }
 
     // The chart tab: each fill-up, the months' averages and amounts, the axes
-    // titled in the user's language.
+    // titled in the user's language and numbered in their notation; without
+    // a fill-up, a sentence instead.
+    void chartShown_data()
+    {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QString>("records");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<QString>("axisLabel"); // one of the labels on the axes
+        QTest::newRow("en") << "en"
+                            << "05 January 2004;07.45;45.5|20 January 2004;08.05;50|03 February 2004;06.90;0|x;06.00;10"
+                            << "Fill-ups=3|Monthly Average=2|Paid amount in €=2|Date|Average Consumption (l/100 km)|"
+                               "Paid amount in €"
+                            << "0.0";
+        QTest::newRow("fr: 10,0") << "fr"
+                                  << "05 janvier 2004;07,45;45,5"
+                                  << "Pleins=1|Moyenne mensuelle=1|Montant payé en €=1|Date|"
+                                     "Moyenne Consommation (l/100 km)|Montant payé en €"
+                                  << "0,0";
+        QTest::newRow("nl: no fill-up") << "nl"
+                                        << ""
+                                        << "Nog geen tankbeurten om te tekenen."
+                                        << "";
+    }
+
     void chartShown()
     {
-        WindowSupport::Environment env("en");
-        env.putRecords("05 January 2004;07.45;45.5|20 January 2004;08.05;50|03 February 2004;06.90;0|x;06.00;10");
+        QFETCH(QString, locale);
+        QFETCH(QString, records);
+        WindowSupport::Environment env(locale, int(QStringList{"en", "fr", "nl"}.indexOf(locale)));
+        env.putRecords(records);
         Form2 report(env.context());
         toTab(2, &report);
-        QChart* chart = report.findChild<FillUpChart*>(QStringLiteral("FillUpChart"))->chart();
+        auto* view = report.findChild<FillUpChart*>(QStringLiteral("FillUpChart"));
         QStringList shown;
-        for (QAbstractSeries* series : chart->series())
+        for (QAbstractSeries* series : view->chart()->series())
             shown << series->name() + u'=' + QString::number(static_cast<QLineSeries*>(series)->count());
-        for (QAbstractAxis* axis : chart->axes())
+        for (QAbstractAxis* axis : view->chart()->axes())
             shown << axis->titleText();
-        QCOMPARE(shown.join(u'|'),
-                 "Fill-ups=3|Monthly Average=2|Paid amount in €=2|Date|Average Consumption (l/100 km)|"
-                 "Paid amount in €");
+        auto* sentence = view->findChild<QLabel*>("EmptyChart");
+        QTEST(sentence->isVisible() ? sentence->text() : shown.join(u'|'), "shown");
+        QStringList labels{""}; // and the words drawn on the chart
+        for (QGraphicsItem* item : view->scene()->items())
+            if (auto* text = dynamic_cast<QGraphicsTextItem*>(item);
+                text && text->isVisible() && !text->toPlainText().isEmpty())
+                labels << text->toPlainText();
+        QFETCH(QString, axisLabel);
+        QVERIFY2(labels.contains(axisLabel) && (axisLabel.isEmpty() == (labels.size() == 1)),
+                 qPrintable(labels.join(u' ')));
+    }
+
+    // It opens as wide as every column of the log and its totals on one line,
+    // within the screen, and where and as large as the user last left it.
+    void opensWideAndWhereLeft()
+    {
+        WindowSupport::Environment env("fr", 1);
+        env.putRecords("05 janvier 2004;07,45;45,5|20 janvier 2004;08,05;50,00");
+        {
+            Form2 report(env.context());
+            toTab(1, &report);
+            auto* log = report.findChild<QTableView*>("FillUpLog");
+            auto* totals = report.findChild<QLabel*>("Totals");
+            QVERIFY(!log->horizontalScrollBar()->isVisible());
+            QVERIFY(totals->heightForWidth(totals->width()) < 2 * totals->fontMetrics().lineSpacing());
+            QVERIFY(report.screen()->availableGeometry().contains(report.frameGeometry()));
+            QCOMPARE(env.stored("Anna", "ReportPlace"), "<absent>");
+            report.move(30, 40);
+            report.resize(700, 420);
+            report.close();
+        }
+        QCOMPARE(env.stored("Anna", "ReportPlace"), "30 40 700 420");
+        Form2 again(env.context());
+        WindowSupport::show(&again);
+        QCOMPARE(QRect(again.pos(), again.size()), QRect(30, 40, 700, 420));
     }
 };
 

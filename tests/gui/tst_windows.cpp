@@ -56,26 +56,38 @@ private slots:
     void initTestCase() { installProgramFont(); }
 
     // What the main window shows on opening, in each language and notation;
-    // Calc starts every calculator, Exit ends the program, import and export are on.
+    // Calc starts every calculator, or says that none started; Exit ends the
+    // program, import and export are on.
     void mainWindowOpens_data()
     {
         QTest::addColumn<QString>("locale");
         QTest::addColumn<QString>("shown"); // date label, date and time panels, then captions
+        QTest::addColumn<QStringList>("calculators");
+        QTest::addColumn<bool>("starts");
+        QTest::addColumn<QString>("said"); // by Calc
+        const QStringList two{"/usr/bin/calc-one", "/usr/bin/calc-two"};
         QTest::newRow("en") << "en"
-                            << "05 December 2026|05/12/2026|09:30|Save|Exit|Currency|Paid amount|About...";
-        QTest::newRow("fr") << "fr"
-                            << "05 décembre 2026|05/12/2026|09:30|Sauvegarder|Quitter|Devise|Montant payé|"
-                               "A propos de...";
-        QTest::newRow("nl") << "nl"
-                            << "05 december 2026|05-12-2026|09:30|Opslaan|Sluiten|Munteenheid|Betaald bedrag|"
-                               "Betreffende...";
+                            << "05 December 2026|05/12/2026|09:30|Save|Exit|Currency|Paid amount|About..." << two
+                            << true << "";
+        QTest::newRow("fr: no calculator")
+            << "fr"
+            << "05 décembre 2026|05/12/2026|09:30|Sauvegarder|Quitter|Devise|Montant payé|A propos de..."
+            << QStringList() << true
+            << "Aucune calculatrice n'a pu être lancée : aucune n'est installée, ou elle n'a pas démarré.";
+        QTest::newRow("nl: none starts")
+            << "nl"
+            << "05 december 2026|05-12-2026|09:30|Opslaan|Sluiten|Munteenheid|Betaald bedrag|Betreffende..." << two
+            << false << "Er kon geen rekenmachine gestart worden: er is er geen geïnstalleerd, of hij startte niet.";
     }
 
     void mainWindowOpens()
     {
         QFETCH(QString, locale);
         Environment env(locale, int(QStringList{"en", "fr", "nl"}.indexOf(locale)));
-        env.launcher.paths = {u"/usr/bin/calc-one"_s, u"/usr/bin/calc-two"_s};
+        QFETCH(QStringList, calculators);
+        QFETCH(bool, starts);
+        env.launcher.paths = calculators;
+        env.launcher.starts = starts;
         Form1 form(env.context());
         WindowSupport::show(&form);
         QStringList shown{widget<QLabel>(form, "Label1_8")->text()};
@@ -93,6 +105,7 @@ private slots:
         QCOMPARE(widget<QLabel>(form, "Label1_8")->text(), shown[0]);
         QTest::mouseClick(child(&form, u"Command7"_s), Qt::LeftButton);
         QCOMPARE(env.launcher.started, env.launcher.paths);
+        QTEST(env.messages.shown.empty() ? QString() : env.messages.shown.back().text, "said");
         QVERIFY(child(&form, u"Command5"_s)->isEnabled() && child(&form, u"Command6"_s)->isEnabled());
         QSignalSpy closed(&form, &Form1::closed);
         QTest::mouseClick(child(&form, u"Command1"_s), Qt::LeftButton);
@@ -199,11 +212,18 @@ private slots:
         QTest::addColumn<int>("openKey"); // 0: a click
         QTest::addColumn<int>("closeKey");
         QTest::addColumn<QString>("tooltip");
-        QTest::newRow("en: click, click") << 0 << 0 << 0 << "Click to close...";
+        QTest::addColumn<QString>("notice"); // under the picture
+        QTest::newRow("en: click, click") << 0 << 0 << 0 << "Click to close..."
+                                          << "Version 1.0.43|Free software (GPL-3.0-or-later), with no warranty.|"
+                                             "Source code: https://tankometer.example.org";
         QTest::newRow("fr: Enter, Escape")
-            << 1 << int(Qt::Key_Return) << int(Qt::Key_Escape) << "Cliquez pour fermer...";
+            << 1 << int(Qt::Key_Return) << int(Qt::Key_Escape) << "Cliquez pour fermer..."
+            << "Version 1.0.43|Logiciel libre (GPL-3.0-or-later), sans aucune garantie.|"
+               "Code source : https://tankometer.example.org";
         QTest::newRow("nl: Space, Enter")
-            << 2 << int(Qt::Key_Space) << int(Qt::Key_Return) << "Klikken om af te sluiten...";
+            << 2 << int(Qt::Key_Space) << int(Qt::Key_Return) << "Klikken om af te sluiten..."
+            << "Versie 1.0.43|Vrije software (GPL-3.0-or-later), zonder enige garantie.|"
+               "Broncode: https://tankometer.example.org";
     }
 
     void aboutCard()
@@ -214,7 +234,7 @@ private slots:
         Environment env("en", language);
         Form1 form(env.context());
         WindowSupport::show(&form);
-        QString tooltip;
+        QString tooltip, notice;
         bool mainHidden = false;
         const auto use = [](QWidget* picture, int key) {
             picture->setFocus();
@@ -223,12 +243,14 @@ private slots:
         WindowSupport::inNextModal(&form, [&](QWidget* card) {
             mainHidden = !form.isVisible() && focusName() == u"Image1";
             tooltip = child(card, u"Image1"_s)->toolTip();
+            notice = child(card, u"LicenceNotice"_s)->property("text").toString().replace(u'\n', u'|');
             env.context().setUser(u"Bert"_s);
             use(child(card, u"Image1"_s), closeKey);
             QVERIFY(!card->isVisible());
         });
         use(child(&form, u"Image1"_s), openKey);
         QTEST(tooltip, "tooltip");
+        QTEST(notice, "notice");
         QVERIFY(mainHidden && form.isVisible() && form.windowTitle() == u"Tankometer - Bert - v1.0.43"_s);
     }
 

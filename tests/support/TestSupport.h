@@ -34,11 +34,12 @@ public:
     bool start(const QString& program) override
     {
         started << program;
-        return true;
+        return starts;
     }
     QStringList calculatorPaths() override { return paths; }
     QStringList paths;
     QStringList started;
+    bool starts = true; // false: no program can be started
 };
 
 class FakeClock : public Platform::Clock

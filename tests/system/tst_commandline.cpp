@@ -1,6 +1,6 @@
 // The program on the command line, in an account of its own and without a
 // display: --export, --import with and without --yes, --help, --version, each
-// error with its exit status; and beside a running program, which a later
+// error with its exit status, the windows' arguments without a display; and beside a running program, which a later
 // start hands the file to open; an import that a signal ends.
 #include "TestSupport.h"
 
@@ -52,7 +52,14 @@ private slots:
     void commands_data()
     {
         addRows("%1", QString::fromUtf8(R"(
---version||0||tankometer 1.0.43\n|<absent> -
+--version||0||tankometer 1.0.43\nLicense GPL-3.0-or-later: GNU GPL version 3 or later \
+    <https://gnu.org/licenses/gpl.html>\nThis is free software: you are free to change and redistribute it.\n\
+    There is NO WARRANTY, to the extent permitted by law.\nSource code: https://tankometer.example.org\n|<absent> -
+--foo ~/in.tnk||2|tankometer: Unknown option 'foo'.\nUsage: tankometer [--store WHERE] --export NAME FILE\n||<absent> -
+-a.tnk||2|tankometer: Unknown option 'a.tnk'.\nUsage: tankometer [--store WHERE] --export NAME FILE\n||<absent> -
+--import||2|tankometer: Missing value after '--import'.\nUsage: tankometer [--store WHERE] --export NAME FILE\n||<absent> -
+-style Fusion ~/in.tnk||1|tankometer: no display to open the windows on: neither DISPLAY nor WAYLAND_DISPLAY \
+    is set (--export and --import need none)\n||<absent> -
 --export Anna ~/out.tnk||0|tankometer: 0 fill-ups of "Anna" written to ~/out.tnk\n||<absent> 1
 --import Bert ~/in.tnk --yes||0|tankometer: columns: date ← date; litres ← litres (litres)\ntankometer: as \
     --columns: date=1,litres=2@l\ntankometer: 2 fill-ups imported into "Bert" from ~/in.tnk; 0 already present, \

@@ -45,8 +45,9 @@ private slots:
     // the installed program.
     void controlAndDeclarations()
     {
-        QCOMPARE(run("dpkg-deb", {"-f", m_deb, "Package", "Section", "Recommends"}),
-                 QString("Package: tankometer\nSection: utils\nRecommends: fonts-liberation2\n"));
+        QCOMPARE(
+            run("dpkg-deb", {"-f", m_deb, "Package", "Section", "Recommends"}),
+            QString("Package: tankometer\nSection: utils\nRecommends: fonts-liberation2, qt6-translations-l10n\n"));
         const QString depends = run("dpkg-deb", {"-f", m_deb, "Depends"});
         for (const char* library : {"libqt6core6 ", "libqt6gui6 ", "libqt6network6 ", "libqt6svg6 ", "libqt6widgets6 ",
                                     "libsqlite3-0 ", "libc6 "})

@@ -2,6 +2,7 @@
 
 #include "core/Context.h"
 #include "core/filetype/Exchange.h"
+#include "core/filetype/QtOptions.h"
 #include "core/frame/CleanEnd.h"
 #include "core/frame/SettingsStore.h"
 #include "core/frame/StoreCopy.h"
@@ -178,14 +179,17 @@ int importFillUps(Context& context, const QString& file, const ImportOptions& op
 
 bool Wanted(int argc, char* argv[])
 {
-    static const char* const options[] = {"--export",     "--import",   "--yes",          "--help",       "-h",
-                                          "-?",           "--help-all", "--version",      "-v",           "--columns",
-                                          "--date-order", "--vehicle",  "--sort-by-date", "--copy-store", "--replace"};
-    for (int i = 1; i < argc; ++i) {
-        const QByteArray arg = QByteArray(argv[i]).split('=').first();
-        for (const char* option : options)
-            if (arg == option)
-                return true;
+    QByteArrayList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QByteArray(argv[i]);
+    const QList<int> own = QtOptions::ownArguments(arguments);
+    for (qsizetype k = 0; k < own.size(); ++k) {
+        const QByteArray& argument = arguments[own[k]];
+        // The windows take their store as the command line does.
+        if (argument == "--store")
+            ++k;
+        else if (argument.startsWith('-') && argument != "-" && !argument.startsWith("--store="))
+            return true;
     }
     return false;
 }
@@ -332,23 +336,25 @@ std::variant<Request, int> parseArguments()
     parser.addOptions({reading.columns, reading.dateOrder, reading.vehicle, reading.sortByDate});
     parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("The file to write or to read."));
 
-    if (!parser.parse(QCoreApplication::arguments()))
-        return say(parser.errorText() + QStringLiteral(" (see --help)"), Usage);
+    // Qt's usage line names neither the program as a user types it nor the forms.
+    QString helpText = parser.helpText();
+    helpText.replace(
+        0, helpText.indexOf(u'\n'),
+        QStringLiteral("Usage: tankometer [--store WHERE] --export NAME FILE\n"
+                       "       tankometer [--store WHERE] --import NAME FILE|- [--yes] [--columns SPEC]\n"
+                       "                          [--date-order dmy|mdy|ymd] [--vehicle NAME] [--sort-by-date]\n"
+                       "       tankometer --copy-store FROM TO [--replace]\n"
+                       "       tankometer [FILE]   (the windows; a .tnk FILE is offered for import)"));
+    // "-abc" is one unknown option, not three; Qt's own options are the windows'.
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    if (!parser.parse(QtOptions::withoutQtOptions(QCoreApplication::arguments())))
+        return say(parser.errorText() + u'\n' + helpText.section(u'\n', 0, 0), Usage);
     if (parser.isSet(help) || parser.isSet(QStringLiteral("help-all"))) {
-        // Qt's usage line names neither the program as a user types it nor the two forms.
-        QString text = parser.helpText();
-        text.replace(
-            0, text.indexOf(u'\n'),
-            QStringLiteral("Usage: tankometer [--store WHERE] --export NAME FILE\n"
-                           "       tankometer [--store WHERE] --import NAME FILE|- [--yes] [--columns SPEC]\n"
-                           "                          [--date-order dmy|mdy|ymd] [--vehicle NAME] [--sort-by-date]\n"
-                           "       tankometer --copy-store FROM TO [--replace]\n"
-                           "       tankometer [FILE]   (the windows; a .tnk FILE is offered for import)"));
-        std::fputs(qPrintable(text), stdout);
+        std::fputs(qPrintable(helpText), stdout);
         return Done;
     }
     if (parser.isSet(version)) {
-        std::fputs(qPrintable(QStringLiteral("tankometer ") + ProgramVersion() + u'\n'), stdout);
+        std::fputs(qPrintable(VersionText()), stdout);
         return Done;
     }
     const std::variant<Request, int> copying =
@@ -416,12 +422,13 @@ int Run(int argc, char* argv[])
 
 QString FileToOpen(const QStringList& arguments)
 {
-    for (qsizetype i = 1; i < arguments.size(); ++i) {
-        const QString& arg = arguments[i];
-        // The store's file is no file to open.
+    const QStringList own = QtOptions::withoutQtOptions(arguments);
+    for (qsizetype i = 1; i < own.size(); ++i) {
+        const QString& arg = own[i];
+        // The store's place is no file to open.
         if (arg == u"--store")
             ++i;
-        else if (!arg.startsWith(u'-') && QFileInfo(arg).isFile())
+        else if (!arg.startsWith(u'-'))
             return QFileInfo(arg).absoluteFilePath();
     }
     return {};

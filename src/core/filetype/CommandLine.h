@@ -13,12 +13,15 @@
 // (nothing changed), 2 wrong arguments or no such user, 3 import declined.
 namespace CommandLine
 {
-// Whether the arguments name one of the options above; the windows take
-// every other command line (Qt's own options, a file to open).
+// Whether the arguments hold an option besides Qt's own: one of the above, or
+// one the command line refuses (exit status 2) before any window opens. The
+// windows take every other command line (Qt's options, a file to open).
 bool Wanted(int argc, char* argv[]);
 // Runs the command line on an application object of its own.
 int Run(int argc, char* argv[]);
 // The data file the desktop asked the windows to open: the first argument
-// after the program's that names an existing file; empty for none.
+// after the program's that is neither an option nor a value of Qt's, as an
+// absolute path, whether or not there is such a file (the windows say so);
+// empty for none.
 QString FileToOpen(const QStringList& arguments);
 } // namespace CommandLine

@@ -1,6 +1,7 @@
 #include "core/platform/FileArgument.h"
 
 #include "core/filetype/CommandLine.h"
+#include "core/filetype/QtOptions.h"
 #include "core/frame/Log.h"
 #include "core/platform/OwnFolder.h"
 
@@ -8,6 +9,7 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #ifndef Q_OS_WIN
 #include <cerrno>
@@ -61,23 +63,25 @@ QString FileArgument([[maybe_unused]] int argc, [[maybe_unused]] char* argv[])
     // Windows hands the program its command line as UTF-16: the text is the name.
     return CommandLine::FileToOpen(QCoreApplication::arguments());
 #else
-    for (int i = 1; i < argc; ++i) {
-        const QByteArray name(argv[i]);
-        // The store's file is no file to open.
+    QByteArrayList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QByteArray(argv[i]);
+    const QList<int> own = QtOptions::ownArguments(arguments);
+    for (qsizetype k = 0; k < own.size(); ++k) {
+        const QByteArray& name = arguments[own[k]];
+        // The store's place is no file to open.
         if (name == "--store") {
-            ++i;
+            ++k;
             continue;
         }
+        if (name.startsWith('-'))
+            continue;
         const QString text = QFile::decodeName(name);
-        if (QFile::encodeName(text) == name) {
-            const QString file = CommandLine::FileToOpen({QString(), text});
-            if (!file.isEmpty())
-                return file;
-            continue;
-        }
         struct stat st;
-        if (!name.startsWith('-') && ::stat(name.constData(), &st) == 0 && S_ISREG(st.st_mode))
+        if (QFile::encodeName(text) != name && ::stat(name.constData(), &st) == 0 && S_ISREG(st.st_mode))
             return linkTo(absolute(name));
+        // A file that is not there, or not a file, is named as it reads: opening it says why.
+        return QFileInfo(text).absoluteFilePath();
     }
     return {};
 #endif

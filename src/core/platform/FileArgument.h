@@ -8,5 +8,6 @@
 // reached through a link of the same name as far as it reads (the bytes that
 // are not text shown as U+FFFD), in a folder of the account's own, so that
 // what opens it, here or in the running program, opens exactly that file.
-// Empty for none. Needs an application object.
+// A name that is no file is handed on as it reads. Empty for none. Needs an
+// application object.
 QString FileArgument(int argc, char* argv[]);

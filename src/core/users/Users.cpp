@@ -150,3 +150,33 @@ bool Users::setImportColumns(const QString& user, const QString& headerLine, con
 {
     return m_store.save(user, importColumnsKey(headerLine), columns);
 }
+
+// "120 80 720 440", and " maximized" after it: whole numbers, the same in every notation.
+std::optional<Users::Place> Users::reportPlace(const QString& user) const
+{
+    const QStringList fields = value(user, u"ReportPlace").split(u' ', Qt::SkipEmptyParts);
+    if (fields.size() != 4 && !(fields.size() == 5 && fields[4] == u"maximized"))
+        return std::nullopt;
+    int numbers[4];
+    for (int i = 0; i < 4; ++i) {
+        bool ok = false;
+        numbers[i] = fields[i].toInt(&ok);
+        if (!ok)
+            return std::nullopt;
+    }
+    if (numbers[2] <= 0 || numbers[3] <= 0)
+        return std::nullopt;
+    return Place{QRect(numbers[0], numbers[1], numbers[2], numbers[3]), fields.size() == 5};
+}
+
+bool Users::setReportPlace(const QString& user, const Place& place)
+{
+    const QRect& r = place.rect;
+    return m_store.save(user, QStringLiteral("ReportPlace"),
+                        QStringLiteral("%1 %2 %3 %4%5")
+                            .arg(r.x())
+                            .arg(r.y())
+                            .arg(r.width())
+                            .arg(r.height())
+                            .arg(place.maximized ? QStringLiteral(" maximized") : QString()));
+}

@@ -3,6 +3,7 @@
 #include "core/frame/LocaleInfo.h"
 #include "core/frame/SettingsStore.h"
 
+#include <QRect>
 #include <QString>
 #include <QStringList>
 
@@ -10,7 +11,7 @@
 
 // The user list: the one owner of the users kept in section "Option"
 // (TotUsers, User1 .. UserN, LastUser) and of each user's own settings beside
-// the fill-ups and the currency (Lang, LastPath, and the columns chosen for
+// the fill-ups and the currency (Lang, LastPath, ReportPlace, and the columns chosen for
 // an import's header, ImportColumns & a digest of the header). The list only grows; names
 // are kept exactly as typed and compared exactly, while the sections they
 // name ignore letter case.
@@ -57,6 +58,17 @@ public:
     // import's assignment in its text form), "" for none.
     QString importColumns(const QString& user, const QString& headerLine) const;
     bool setImportColumns(const QString& user, const QString& headerLine, const QString& columns);
+    // Where the user last left the report window: the top left of its frame
+    // and the size inside it, in the desktop's pixels, and whether it filled
+    // the screen. Nothing when they never moved or resized it, or when the
+    // stored text is not four whole numbers and a positive size.
+    struct Place
+    {
+        QRect rect;
+        bool maximized = false;
+    };
+    std::optional<Place> reportPlace(const QString& user) const;
+    bool setReportPlace(const QString& user, const Place& place);
 
 private:
     QString value(QStringView section, QStringView key) const;

@@ -1,5 +1,6 @@
 #include "gui/accessories/Form4.h"
 
+#include "core/frame/Titles.h"
 #include "gui/WindowContext.h"
 #include "gui/accessories/Pictures.h"
 #include "gui/base/Appearance.h"
@@ -22,8 +23,12 @@ Form4::Form4(WindowContext& context, QWidget* parent)
     for (QWidget* overlay :
          {static_cast<QWidget*>(ui->Shape1), static_cast<QWidget*>(ui->Label1_0), static_cast<QWidget*>(ui->Label1_1)})
         overlay->setAttribute(Qt::WA_TransparentForMouseEvents);
-    // The card is read as the names written on it; Enter, Space or Escape close it.
+    // Under the picture, on the card's white whatever the palette: what the
+    // program's licence gives and withholds, as a GPL program owes its users.
+    ui->LicenceNotice->setText(LicenceNotice(m_ctx.speech()));
+    // The card is read as the names written on it, then the notice; Enter, Space or Escape close it.
     m_names.nameAfter(ui->Image1, {Label1[0], Label1[1]});
+    ui->Image1->setAccessibleDescription(ui->LicenceNotice->text());
     ui->Image1->setFocus();
 }
 

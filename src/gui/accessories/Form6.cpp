@@ -4,6 +4,7 @@
 #include "core/frame/Titles.h"
 #include "gui/WindowContext.h"
 #include "gui/base/Appearance.h"
+#include "gui/base/Colours.h"
 #include "ui_Form6.h"
 
 #include <QLabel>
@@ -50,6 +51,7 @@ Form6::Form6(WindowContext& context, const QString& mainDate, QWidget* parent)
     setFixedSize(size());
     // Its own empty icon: without one the window would show the program's.
     setWindowIcon(QIcon());
+    Colours::follow(this);
     ui->MonthView1->setLocale(calendarLocale(m_ctx.locale()));
 
     // The calendar is read as the long date it has selected.

@@ -4,11 +4,16 @@
 
 #include <QApplication>
 #include <QFont>
+#include <QHelpEvent>
 #include <QIcon>
+#include <QLabel>
+#include <QPainter>
+#include <QProxyStyle>
 #include <QScreen>
 #include <QScrollArea>
 #include <QShowEvent>
 #include <QStyle>
+#include <QToolTip>
 #include <QWidget>
 #include <QWindow>
 
@@ -26,13 +31,119 @@ void ensureResources()
     Q_UNUSED(done);
 }
 
+namespace
+{
+// The size the original windows were laid out for.
+constexpr double ProgramPointSize = 8.25;
+// The whole text of a control that shows it cut short.
+constexpr char ElidedText[] = "tankoElidedText";
+
+// Every text Qt's styles draw on one line goes through drawItemText: one
+// wider than its place loses its end to "…" instead of being cut anywhere,
+// and the control remembers the whole text for its tooltip.
+class ElidingStyle : public QProxyStyle
+{
+public:
+    using QProxyStyle::QProxyStyle;
+
+    void drawItemText(QPainter* painter, const QRect& rect, int flags, const QPalette& palette, bool enabled,
+                      const QString& text, QPalette::ColorRole textRole) const override
+    {
+        QString shown = text;
+        if (!(flags & Qt::TextWordWrap) && !text.contains(u'\n')) {
+            const QFontMetrics metrics(painter->font());
+            if (metrics.size(flags, text).width() > rect.width())
+                shown = metrics.elidedText(text, Qt::ElideRight, rect.width(), flags & Qt::TextShowMnemonic);
+        }
+        if (auto* control = dynamic_cast<QWidget*>(painter->device()))
+            if (control->property(ElidedText).toString() != (shown == text ? QString() : text))
+                control->setProperty(ElidedText, shown == text ? QVariant() : QVariant(text));
+        QProxyStyle::drawItemText(painter, rect, flags, palette, enabled, shown, textRole);
+    }
+};
+
+// The tooltip of a control whose text shows cut short holds the whole text,
+// then the control's own tooltip.
+class WholeTextTips : public QObject
+{
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() != QEvent::ToolTip || !watched->isWidgetType())
+            return false;
+        const QString whole = watched->property(ElidedText).toString();
+        if (whole.isEmpty())
+            return false;
+        auto* control = static_cast<QWidget*>(watched);
+        const QString own = control->toolTip();
+        QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(),
+                           own.isEmpty() || own == whole ? whole : whole + u'\n' + own, control);
+        return true;
+    }
+};
+
+// Whether each label of the window, at that size, is as tall as a line of
+// its text. A label with a size of its own does not follow the window's.
+bool linesHold(const QWidget* window, double size)
+{
+    const QList<QLabel*> labels = window->findChildren<QLabel*>();
+    for (const QLabel* label : labels) {
+        if (label->window() != window || label->wordWrap() || label->font().pointSizeF() != window->font().pointSizeF())
+            continue;
+        QFont font = label->font();
+        font.setPointSizeF(size);
+        if (QFontMetrics(font).height() > label->contentsRect().height())
+            return false;
+    }
+    return true;
+}
+} // namespace
+
 void installProgramFont()
 {
+    // The desktop's size, read before the program's font replaces the desktop's.
+    static const double desktopSize =
+        QApplication::font().pointSizeF() > 0 ? QApplication::font().pointSizeF() : ProgramPointSize;
     QFont font;
     font.setFamilies({QStringLiteral("Tahoma"), QStringLiteral("Liberation Sans"), QStringLiteral("Arial"),
                       QStringLiteral("DejaVu Sans")});
-    font.setPointSizeF(8.25);
+    font.setPointSizeF(desktopSize);
     QApplication::setFont(font);
+}
+
+void installProgramLook()
+{
+    installProgramFont();
+    // A fresh copy of the desktop's style: the application owns the one it has.
+    QApplication::setStyle(new ElidingStyle(QApplication::style()->name()));
+    qApp->installEventFilter(new WholeTextTips(qApp));
+}
+
+void fitFontToLayout(QWidget* window)
+{
+    if (window->minimumSize() != window->maximumSize() || window->property("tankoFontFitted").toBool())
+        return;
+    window->setProperty("tankoFontFitted", true);
+    const double was = window->font().pointSizeF();
+    double size = QApplication::font().pointSizeF();
+    while (size > ProgramPointSize && !linesHold(window, size))
+        size = std::max(ProgramPointSize, size - 0.25);
+    if (size == was)
+        return;
+    const auto resized = [size](QWidget* control) {
+        QFont font = control->font();
+        font.setPointSizeF(size);
+        control->setFont(font);
+    };
+    resized(window);
+    // A control with a style sheet keeps the size it was polished with: it is told.
+    const QList<QWidget*> controls = window->findChildren<QWidget*>();
+    for (QWidget* control : controls)
+        if (control->window() == window && control->font().pointSizeF() == was)
+            resized(control);
 }
 
 namespace
@@ -125,6 +236,7 @@ bool shownByProgram(QWidget* window, const QShowEvent* event, bool& shownBefore,
 {
     if (event->spontaneous())
         return false;
+    fitFontToLayout(window);
     if (!shownBefore) {
         shownBefore = true;
         centreOnScreen(window);
@@ -137,6 +249,7 @@ bool shownByProgram(QWidget* window, const QShowEvent* event)
 {
     if (event->spontaneous())
         return false;
+    fitFontToLayout(window);
     fitOnScreen(window);
     return true;
 }

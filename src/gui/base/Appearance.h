@@ -4,9 +4,16 @@ class QIcon;
 class QShowEvent;
 class QWidget;
 
-// The program's look on every platform: Tahoma 8.25 pt where it exists, a
-// sans-serif of similar width elsewhere.
+// The program's font on every platform: Tahoma where it exists, a sans-serif
+// of similar width elsewhere, at the desktop's size.
 void installProgramFont();
+// The font, and a style under which no text is cut: one too long for its
+// control ends in "…", and the control's tooltip shows it whole.
+void installProgramLook();
+// A window of fixed size keeps the desktop's font size where every line of its
+// layout holds text that tall, or takes the largest size down to the
+// program's 8.25 pt that does. Run once, before the window is first shown.
+void fitFontToLayout(QWidget* window);
 void ensureResources();
 QIcon programIcon();
 // Keeps a window inside the free area of its screen. One larger than that

@@ -4,6 +4,7 @@
 #include "core/frame/Titles.h"
 #include "gui/WindowContext.h"
 #include "gui/base/Appearance.h"
+#include "gui/base/Colours.h"
 #include "ui_Form7.h"
 
 #include <QShowEvent>
@@ -15,6 +16,7 @@ Form7::Form7(WindowContext& context, QWidget* parent)
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     setFixedSize(size());
     setWindowIcon(QIcon());
+    Colours::follow(this);
 
     Option1 = {ui->Option1_0, ui->Option1_1, ui->Option1_2, ui->Option1_3, ui->Option1_4, ui->Option1_5};
     Text1 = {ui->Text1_0, ui->Text1_1, ui->Text1_2, ui->Text1_3, ui->Text1_4, ui->Text1_5};

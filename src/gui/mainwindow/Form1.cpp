@@ -10,6 +10,7 @@
 #include "gui/accessories/Form6.h"
 #include "gui/accessories/Pictures.h"
 #include "gui/base/Appearance.h"
+#include "gui/base/Colours.h"
 #include "gui/currency/Form7.h"
 #include "gui/filetype/ImportExport.h"
 #include "gui/records/Form2.h"
@@ -28,6 +29,7 @@ Form1::Form1(WindowContext& context, QWidget* parent)
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     setFixedSize(size());
     setWindowIcon(programIcon());
+    Colours::follow(this);
 
     Text1 = {ui->Text1_0, ui->Text1_1, ui->Text1_2, ui->Text1_3};
     Label1 = {ui->Label1_0, ui->Label1_1, ui->Label1_2, ui->Label1_3, ui->Label1_4,
@@ -153,7 +155,8 @@ void Form1::setLabel2Shown(bool shown)
     if (shown == m_label2Shown)
         return;
     m_label2Shown = shown;
-    Label2->setStyleSheet(shown ? QStringLiteral("color: rgb(128, 0, 0);") : QStringLiteral("color: transparent;"));
+    Label2->setStyleSheet(shown ? QStringLiteral("color: %1;").arg(Colours::readable(Colours::Maroon, palette()).name())
+                                : QStringLiteral("color: transparent;"));
 }
 
 void Form1::showCaption(QLabel* label, const Caption& caption, bool& error)
@@ -309,10 +312,13 @@ void Form1::OfferImport(const QString& path)
 
 void Form1::Command7_Click()
 {
-    // Every calculator path is tried; errors are ignored.
+    // Every calculator path is tried; only when none started does the user hear of it.
     Platform::Launcher& launcher = *m_ctx.services().launcher;
+    bool started = false;
     for (const QString& path : launcher.calculatorPaths())
-        launcher.start(path);
+        started = launcher.start(path) || started;
+    if (!started)
+        m_ctx.messages().show(this, m_ctx.text(Text::NoCalculator), Platform::Exclamation, windowTitle());
 }
 
 void Form1::Command8_Click()

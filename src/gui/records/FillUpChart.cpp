@@ -3,8 +3,10 @@
 #include "core/frame/Conversions.h"
 #include "gui/WindowContext.h"
 #include "gui/base/Accessibility.h"
+#include "gui/base/Colours.h"
 
 #include <QDateTimeAxis>
+#include <QLabel>
 #include <QLineSeries>
 #include <QToolTip>
 #include <QValueAxis>
@@ -43,6 +45,24 @@ void fit(QValueAxis* axis, const std::vector<TrendPoint>& values)
     axis->setRange(0, highest > 0 ? highest * 1.1 : 1);
     axis->applyNiceNumbers();
 }
+
+// Qt Charts writes the axes' numbers through a QLocale: one with the user's
+// decimal sign, without grouping ("10,0" in French).
+QLocale numberLocale(const LocaleInfo& notation)
+{
+    QLocale locale = QLocale::system();
+    if (locale.decimalPoint() != QString(notation.decimalSeparator))
+        locale = notation.decimalSeparator == u',' ? QLocale(QLocale::French) : QLocale::c();
+    locale.setNumberOptions(QLocale::OmitGroupSeparator);
+    return locale;
+}
+
+QColor between(const QColor& from, const QColor& to, float share)
+{
+    return QColor::fromRgbF(from.redF() + (to.redF() - from.redF()) * share,
+                            from.greenF() + (to.greenF() - from.greenF()) * share,
+                            from.blueF() + (to.blueF() - from.blueF()) * share);
+}
 } // namespace
 
 FillUpChart::FillUpChart(WindowContext& context, QWidget* parent) : QChartView(parent), m_ctx(context)
@@ -53,6 +73,8 @@ FillUpChart::FillUpChart(WindowContext& context, QWidget* parent) : QChartView(p
     m_chart->legend()->setAlignment(Qt::AlignBottom);
     m_chart->setMargins(QMargins(2, 2, 2, 2));
     m_chart->setBackgroundRoundness(0);
+    m_chart->setLocalizeNumbers(true);
+    m_chart->setLocale(numberLocale(m_ctx.locale()));
     setChart(m_chart);
     setRenderHint(QPainter::Antialiasing);
     setFocusPolicy(Qt::StrongFocus);
@@ -60,10 +82,6 @@ FillUpChart::FillUpChart(WindowContext& context, QWidget* parent) : QChartView(p
     m_fillUps = new QLineSeries(m_chart);
     m_months = new QLineSeries(m_chart);
     m_amounts = new QLineSeries(m_chart);
-    m_fillUps->setColor(QColor(0, 128, 128));
-    m_months->setColor(QColor(128, 0, 0));
-    m_amounts->setColor(QColor(96, 96, 96));
-    m_months->setPen(QPen(QColor(128, 0, 0), 2));
     for (QLineSeries* series : {m_fillUps, m_months, m_amounts}) {
         m_chart->addSeries(series);
         connect(series, &QXYSeries::hovered, this,
@@ -83,7 +101,47 @@ FillUpChart::FillUpChart(WindowContext& context, QWidget* parent) : QChartView(p
     }
     m_amounts->attachAxis(m_time);
     m_amounts->attachAxis(m_euros);
+    m_empty = new QLabel(viewport());
+    m_empty->setObjectName(QStringLiteral("EmptyChart"));
+    m_empty->setAlignment(Qt::AlignCenter);
+    m_empty->setWordWrap(true);
+    m_empty->hide();
+    followPalette();
     setTexts();
+}
+
+void FillUpChart::resizeEvent(QResizeEvent* event)
+{
+    QChartView::resizeEvent(event);
+    m_empty->setGeometry(viewport()->rect());
+}
+
+void FillUpChart::changeEvent(QEvent* event)
+{
+    QChartView::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange)
+        followPalette();
+}
+
+// The chart's own theme is light whatever the desktop's: its face, its
+// lines and its words take the palette's instead.
+void FillUpChart::followPalette()
+{
+    const QPalette colours = palette();
+    const QColor face = colours.color(QPalette::Base), ink = colours.color(QPalette::Text);
+    m_chart->setBackgroundBrush(face);
+    m_chart->setBackgroundPen(Qt::NoPen);
+    m_chart->legend()->setLabelColor(ink);
+    for (QAbstractAxis* axis : {static_cast<QAbstractAxis*>(m_time), static_cast<QAbstractAxis*>(m_litres),
+                                static_cast<QAbstractAxis*>(m_euros)}) {
+        axis->setLabelsColor(ink);
+        axis->setTitleBrush(ink);
+        axis->setLinePenColor(between(face, ink, 0.4f));
+        axis->setGridLineColor(between(face, ink, 0.15f));
+    }
+    m_fillUps->setColor(Colours::readable(Colours::Teal, colours, QPalette::Base));
+    m_months->setPen(QPen(Colours::readable(Colours::Maroon, colours, QPalette::Base), 2));
+    m_amounts->setColor(Colours::readable(QColor(96, 96, 96), colours, QPalette::Base));
 }
 
 void FillUpChart::setTexts()
@@ -94,6 +152,7 @@ void FillUpChart::setTexts()
     m_time->setTitleText(m_ctx.text(Text::DateColumn));
     m_litres->setTitleText(m_ctx.text(Text::AverageConsumption) + QStringLiteral(" (l/100 km)"));
     m_euros->setTitleText(m_ctx.text(Text::PaidAmountInEuro));
+    m_empty->setText(m_ctx.text(Text::NothingToDraw));
     // Its tab is named "Chart" already: the name says what it draws.
     Accessibility::Names(m_ctx.announcer(), m_ctx.speech())
         .setName(this,
@@ -105,6 +164,12 @@ void FillUpChart::setTrend(const FillUpTrend& trend)
     m_fillUps->replace(pointsOf(trend.consumption));
     m_months->replace(pointsOf(trend.monthAverage));
     m_amounts->replace(pointsOf(trend.monthAmount));
+    // Axes over nothing would only repeat their few labels.
+    const bool empty = trend.consumption.empty() && trend.monthAmount.empty();
+    m_empty->setVisible(empty);
+    m_chart->legend()->setVisible(!empty);
+    for (QAbstractAxis* axis : m_chart->axes())
+        axis->setVisible(!empty);
     double first = 0, last = 0;
     for (const auto* points : {&trend.consumption, &trend.monthAmount}) {
         if (points->empty())

@@ -3,13 +3,17 @@
 #include "core/frame/Conversions.h"
 #include "core/records/FillUpLog.h"
 #include "gui/WindowContext.h"
+#include "gui/base/Colours.h"
 #include "gui/records/FillUpEditor.h"
 #include "ui_FillUpLogPage.h"
 
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QStyle>
 #include <QStyledItemDelegate>
 #include <QUndoCommand>
+
+#include <numeric>
 
 namespace
 {
@@ -25,7 +29,8 @@ protected:
         QStyledItemDelegate::initStyleOption(option, index);
         if (index.data(FillUpLog::UnreadableRole).toBool()) {
             option->font.setItalic(true);
-            option->palette.setColor(QPalette::Text, QColor(128, 0, 0));
+            option->palette.setColor(QPalette::Text,
+                                     Colours::readable(Colours::Maroon, option->palette, QPalette::Base));
         }
     }
 };
@@ -90,26 +95,61 @@ FillUpLogPage::~FillUpLogPage() = default;
 
 void FillUpLogPage::setTexts()
 {
+    const auto withKeys = [](const QString& text, const QList<QKeySequence>& keys) {
+        QStringList names;
+        for (const QKeySequence& key : keys)
+            names << key.toString(QKeySequence::NativeText);
+        return names.isEmpty() ? text : text + QStringLiteral(" (") + names.join(QStringLiteral(", ")) + u')';
+    };
     ui->EditButton->setText(m_ctx.text(Text::EditButton));
     ui->DeleteButton->setText(m_ctx.text(Text::Delete));
     ui->UndoButton->setText(m_ctx.text(Text::Undo));
     ui->RedoButton->setText(m_ctx.text(Text::Redo));
-    // No column is measured against 100,000 rows: each is as wide as its
-    // title or the widest text it can show, whichever is wider.
-    QTableView* view = ui->FillUpLog;
+    ui->UndoButton->setToolTip(withKeys(m_ctx.text(Text::Undo), m_undoKeys));
+    ui->RedoButton->setToolTip(withKeys(m_ctx.text(Text::Redo), m_redoKeys));
+    const std::array<int, 7> widths = columnWidths();
+    for (int column = 0; column < FillUpLog::Paid; ++column)
+        ui->FillUpLog->setColumnWidth(column, widths[size_t(column)]);
+    showTotals();
+}
+
+void FillUpLogPage::setKeys(const QList<QKeySequence>& undo, const QList<QKeySequence>& redo)
+{
+    m_undoKeys = undo;
+    m_redoKeys = redo;
+}
+
+// No column is measured against 100,000 rows: each is as wide as its title or
+// the widest text it can show, whichever is wider.
+std::array<int, 7> FillUpLogPage::columnWidths() const
+{
+    static_assert(FillUpLog::ColumnCount == 7);
+    const QTableView* view = ui->FillUpLog;
     const QFontMetrics text = view->fontMetrics(), title = view->horizontalHeader()->fontMetrics();
     int date = 0;
     for (int month = 1; month <= 12; ++month)
         date = std::max(date,
                         text.horizontalAdvance(FormatPattern(QDate(2026, month, 28), u"dd mmmm yyyy", m_ctx.locale())));
     const auto width = [&text](const char* sample) { return text.horizontalAdvance(QLatin1StringView(sample)); };
-    const int widest[] = {width("000000"), date, width("0000.0"), width("00.00"), width("00.00"), width("0000.00")};
-    for (int column = 0; column < FillUpLog::Paid; ++column)
-        view->setColumnWidth(
-            column,
-            std::max(widest[column], title.horizontalAdvance(m_log.headerData(column, Qt::Horizontal).toString())) +
-                16);
-    showTotals();
+    std::array<int, 7> widths{width("000000"),      date,           width("0000.0"),
+                              width("00.00"),       width("00.00"), width("0000.00"),
+                              width("00000.00 WWW")};
+    for (int column = 0; column < FillUpLog::ColumnCount; ++column)
+        widths[size_t(column)] =
+            std::max(widths[size_t(column)],
+                     title.horizontalAdvance(m_log.headerData(column, Qt::Horizontal).toString())) +
+            16;
+    return widths;
+}
+
+int FillUpLogPage::fullWidth() const
+{
+    const std::array<int, 7> widths = columnWidths();
+    const QTableView* view = ui->FillUpLog;
+    const int table = std::accumulate(widths.begin(), widths.end(), 0) + 2 * view->frameWidth() +
+                      view->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, view);
+    const int totals = ui->Totals->fontMetrics().horizontalAdvance(ui->Totals->text()) + 2 * ui->Totals->margin() + 4;
+    return std::max(table, totals);
 }
 
 // The totals also name the table for a screen reader: its tab already says "Fill-ups".

@@ -6,6 +6,7 @@
 #include <QUndoStack>
 #include <QWidget>
 
+#include <array>
 #include <memory>
 #include <optional>
 
@@ -31,6 +32,10 @@ public:
     ~FillUpLogPage() override;
 
     void setTexts();
+    // The keys that undo and redo, which the buttons' tooltips name.
+    void setKeys(const QList<QKeySequence>& undo, const QList<QKeySequence>& redo);
+    // The width at which every column and the totals show on one line.
+    int fullWidth() const;
     // The totals as the model holds them now.
     void showTotals();
     QUndoStack& history() { return m_history; }
@@ -52,10 +57,13 @@ protected:
 
 private:
     void failed(const QString& message);
+    std::array<int, 7> columnWidths() const;
 
     WindowContext& m_ctx;
     std::unique_ptr<Ui::FillUpLogPage> ui;
     Accessibility::Names m_names;
     FillUpLog& m_log;
     QUndoStack m_history;
+    QList<QKeySequence> m_undoKeys;
+    QList<QKeySequence> m_redoKeys;
 };

@@ -1,10 +1,12 @@
 #include "gui/records/Form2.h"
 
+#include "core/frame/Log.h"
 #include "core/frame/Titles.h"
 #include "core/records/FillUpTrend.h"
 #include "core/records/Report.h"
 #include "gui/WindowContext.h"
 #include "gui/base/Appearance.h"
+#include "gui/base/Colours.h"
 #include "gui/base/StoreWatcher.h"
 #include "gui/records/FillUpChart.h"
 #include "gui/records/FillUpLogPage.h"
@@ -12,6 +14,7 @@
 
 #include <QApplication>
 #include <QGuiApplication>
+#include <QHideEvent>
 #include <QKeyEvent>
 #include <QPlainTextDocumentLayout>
 #include <QPlainTextEdit>
@@ -69,6 +72,7 @@ Form2::Form2(WindowContext& context, QWidget* parent)
     redoKeys->setKeys(redo);
     connect(undoKeys, &QShortcut::activated, &history, &QUndoStack::undo);
     connect(redoKeys, &QShortcut::activated, &history, &QUndoStack::redo);
+    m_logPage->setKeys(undoKeys->keys(), redoKeys->keys());
 }
 
 Form2::~Form2() = default;
@@ -76,9 +80,52 @@ Form2::~Form2() = default;
 void Form2::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
-    // Centred on the screen, not over the main window as a dialog would be.
-    if (shownByProgram(this, event, m_shown, Command1))
-        Form_Activate();
+    if (event->spontaneous())
+        return;
+    // Its size follows from what the tabs show: the texts and records first.
+    Form_Activate();
+    if (!m_shown)
+        placeWindow();
+}
+
+// Where the user left it, kept inside the screen; otherwise centred on the
+// screen, not over the main window as a dialog would be, and as wide as the
+// log needs.
+void Form2::placeWindow()
+{
+    m_shown = true;
+    if (const std::optional<Users::Place> saved = m_ctx.users().reportPlace(m_ctx.user())) {
+        resize(saved->rect.size().expandedTo(minimumSize()));
+        move(saved->rect.topLeft());
+        fitOnScreen(this);
+        if (saved->maximized)
+            setWindowState(windowState() | Qt::WindowMaximized);
+    } else {
+        const int tabsFrame = ReportTabs->width() - ReportTabs->contentsRect().width();
+        resize(std::max(width(), m_logPage->fullWidth() + tabsFrame), height());
+        centreOnScreen(this);
+    }
+    m_opened = place();
+    Command1->setFocus();
+}
+
+Users::Place Form2::place() const
+{
+    // The frame's top left, as move() takes it, and the inner size of the
+    // window as it is when not maximized.
+    const QRect inner = isMaximized() ? normalGeometry() : geometry();
+    return {QRect(inner.topLeft() - (geometry().topLeft() - pos()), inner.size()), isMaximized()};
+}
+
+void Form2::hideEvent(QHideEvent* event)
+{
+    QDialog::hideEvent(event);
+    const Users::Place now = place();
+    if (event->spontaneous() || !m_shown || (now.rect == m_opened.rect && now.maximized == m_opened.maximized))
+        return;
+    // Not worth a message: the window merely opens as it did before.
+    if (!m_ctx.users().setReportPlace(m_ctx.user(), now))
+        qCWarning(lcStore, "ReportPlace not kept: %s", qUtf8Printable(m_ctx.users().reason()));
 }
 
 void Form2::resizeEvent(QResizeEvent* event)
@@ -112,6 +159,11 @@ void Form2::changeEvent(QEvent* event)
     QDialog::changeEvent(event);
     if (event->type() == QEvent::ActivationChange && isActiveWindow() && m_shown && m_log.isStale())
         AffMoy();
+    // The report's teal follows the palette; the chart follows it by itself.
+    if (event->type() == QEvent::PaletteChange && m_shown) {
+        m_averagesStale = true;
+        showStale();
+    }
 }
 
 // Measured on the client area, so without any allowance for the frame: the
@@ -224,7 +276,7 @@ void ShowReport(QPlainTextEdit* box, Report report)
         if (run.style == ReportRun::Bold)
             format.setFontWeight(QFont::Bold);
         else
-            format.setForeground(QColor(0, 128, 128));
+            format.setForeground(Colours::readable(Colours::Teal, box->palette(), QPalette::Base));
         cursor.mergeCharFormat(format);
     }
     // The box deletes only the document it made itself; earlier ones of ours

@@ -6,11 +6,13 @@
 // removed, "Chart" the consumption and spending over time. The main window
 // opens it modally and creates it anew for every showing; the records are
 // read once into one model that the three tabs share, and again when another
-// program changed them. The report itself is built by plain code
+// program changed them. It opens wide enough for every column of the log and
+// its totals, or where and as large as the user last left it. The report itself is built by plain code
 // (records/Report.h); this window shows its text and applies its bold and
 // teal runs.
 
 #include "core/records/FillUpLog.h"
+#include "core/users/Users.h"
 #include "gui/base/Accessibility.h"
 
 #include <QDialog>
@@ -49,12 +51,15 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
 
 private:
     void Form_Activate();
     void Form_Resize();
+    void placeWindow();
+    Users::Place place() const;
     void Command1_Click();
     void Text1_KeyDown(int& KeyCode, int Shift);
     void AffMoy();
@@ -75,6 +80,8 @@ private:
     bool m_averagesStale = true;
     bool m_chartStale = true;
     bool m_shown = false;
+    // Where it opened: a place the user did not change is not stored.
+    Users::Place m_opened;
 };
 
 // Shows the report in a text box: its text, then each run over the same

@@ -5,6 +5,7 @@
 #include "core/users/Users.h"
 #include "gui/WindowContext.h"
 #include "gui/base/Appearance.h"
+#include "gui/base/Colours.h"
 #include "ui_Form3.h"
 
 #include <QAbstractItemView>
@@ -23,6 +24,7 @@ Form3::Form3(WindowContext& context, QWidget* parent)
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     setFixedSize(size());
     setWindowIcon(programIcon());
+    Colours::follow(this);
     m_languageAtOpen = m_ctx.language();
 
     Combo1 = ui->Combo1;
@@ -110,6 +112,9 @@ void Form3::CheckUsers()
     Combo1->clearEditText();
     if (users.selected >= 0)
         selectCombo1(users.selected);
+    // The first person to start the program is offered the desktop's language.
+    if (users.names.isEmpty())
+        selectCombo2(m_ctx.desktopLanguage());
 }
 
 void Form3::SaveUsers()

@@ -66,18 +66,22 @@ private slots:
         QTest::addColumn<bool>("starts");
         QTest::addColumn<QString>("said"); // by Calc
         const QStringList two{"/usr/bin/calc-one", "/usr/bin/calc-two"};
-        QTest::newRow("en") << "en"
-                            << "05 December 2026|05/12/2026|09:30|Save|Exit|Currency|Paid amount|About..." << two
-                            << true << "";
+        QTest::newRow("en")
+            << "en"
+            << "05 December 2026|05/12/2026|09:30|Save|Exit|Currency|Paid amount|About...|Import saved data..." << two
+            << true << "";
         QTest::newRow("fr: no calculator")
             << "fr"
-            << "05 décembre 2026|05/12/2026|09:30|Sauvegarder|Quitter|Devise|Montant payé|A propos de..."
+            << "05 décembre 2026|05/12/2026|09:30|Sauvegarder|Quitter|Devise|Montant payé|A propos de...|"
+               "Importer des valeurs sauvegardées..."
             << QStringList() << true
             << "Aucune calculatrice n'a pu être lancée : aucune n'est installée, ou elle n'a pas démarré.";
         QTest::newRow("nl: none starts")
             << "nl"
-            << "05 december 2026|05-12-2026|09:30|Opslaan|Sluiten|Munteenheid|Betaald bedrag|Betreffende..." << two
-            << false << "Er kon geen rekenmachine gestart worden: er is er geen geïnstalleerd, of hij startte niet.";
+            << "05 december 2026|05-12-2026|09:30|Opslaan|Sluiten|Munteenheid|Betaald bedrag|Betreffende...|"
+               "Aanbrengen opgeslagen waarden..."
+            << two << false
+            << "Er kon geen rekenmachine gestart worden: er is er geen geïnstalleerd, of hij startte niet.";
     }
 
     void mainWindowOpens()
@@ -93,7 +97,8 @@ private slots:
         QStringList shown{widget<QLabel>(form, "Label1_8")->text()};
         for (const char* name : {"Panel1", "Panel2", "Command2", "Command1", "Command9", "Label1_7"})
             shown << child(&form, QString::fromLatin1(name))->property("text").toString();
-        QTEST((shown << child(&form, u"Image1"_s)->toolTip()).join(u'|'), "shown");
+        QTEST((shown << child(&form, u"Image1"_s)->toolTip() << child(&form, u"Command6"_s)->toolTip()).join(u'|'),
+              "shown");
         QCOMPARE(form.windowTitle() + u' ' + focusName(), u"Tankometer - Anna - v1.0.43 Text1_1"_s);
         QCOMPARE(form.size(), QSize(572, 186));
         // Designer writes whole points; the currency name is 11.25 pt bold, 15 px at 96 dpi.
@@ -358,6 +363,9 @@ private slots:
         WindowSupport::show(&form);
         WindowSupport::inNextModal(&form, [&](QWidget* modal) {
             QTest::mouseClick(child(modal, u"Option1_2"_s), Qt::LeftButton);
+            // Each field of a row tells its rate, not the inverse.
+            QCOMPARE(child(modal, u"Text4_2"_s)->toolTip(),
+                     u"1 € = "_s + child(modal, u"Text2_2"_s)->property("text").toString() + u" USD"_s);
             child(modal, control)->setFocus();
             QTest::keyClick(child(modal, control), Qt::Key(key));
             QVERIFY(!modal->isVisible());

@@ -214,7 +214,7 @@ struct ImportParsing
     QCommandLineOption columns{QStringLiteral("columns"),
                                QStringLiteral("Which column feeds what, as the summary prints it after \"as "
                                               "--columns\": date=1,odometer=2@km,litres=3@l,amount=5."),
-                               QStringLiteral("SPEC")};
+                               QStringLiteral("LIST")};
     QCommandLineOption dateOrder{
         QStringLiteral("date-order"),
         QStringLiteral("How the file writes its dates when they do not tell: dmy, mdy or ymd."),
@@ -341,7 +341,7 @@ std::variant<Request, int> parseArguments()
     helpText.replace(
         0, helpText.indexOf(u'\n'),
         QStringLiteral("Usage: tankometer [--store WHERE] --export NAME FILE\n"
-                       "       tankometer [--store WHERE] --import NAME FILE|- [--yes] [--columns SPEC]\n"
+                       "       tankometer [--store WHERE] --import NAME FILE|- [--yes] [--columns LIST]\n"
                        "                          [--date-order dmy|mdy|ymd] [--vehicle NAME] [--sort-by-date]\n"
                        "       tankometer --copy-store FROM TO [--replace]\n"
                        "       tankometer [FILE]   (the windows; a .tnk FILE is offered for import)"));

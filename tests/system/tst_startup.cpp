@@ -272,8 +272,14 @@ private slots:
         knock.write("file 4\n/etc");
         knock.waitForBytesWritten(5000);
         knock.disconnectFromServer();
-        const QString told = waitToSay(*program, "turned away");
-        QVERIFY2(told.contains("another account (0) was turned away") && !told.contains("asked to"), qPrintable(told));
+        // A file handed on by the account's own start comes after the knock:
+        // by then the knock's request was acted on, if it ever was to be.
+        QVERIFY(Files::write(running.path("~/in.tnk"), "date,litres\n2026-12-05,40\n").isEmpty());
+        QVERIFY(running.start({"~/in.tnk"})->waitForFinished(10000));
+        const QString told = waitToSay(*program, "asked to open " + running.path("~/in.tnk"));
+        QVERIFY2(told.contains("another account (0) was turned away") && !told.contains("asked to open /etc") &&
+                     told.contains("asked to open " + running.path("~/in.tnk")),
+                 qPrintable(told));
     }
 
     // Any byte a file name may hold reaches the running program, which offers

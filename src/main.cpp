@@ -69,7 +69,6 @@ int main(int argc, char* argv[])
     if (instance.otherRunning())
         return wakeRunning(instance, argc, argv);
 
-    // Without a display: one line, and status 1.
     const std::unique_ptr<QApplication> app = applicationOnDisplay(argc, argv);
     // The desktop matches the windows to the installed entry by this name.
     QGuiApplication::setDesktopFileName(QStringLiteral("org.example.tankometer"));
@@ -89,8 +88,7 @@ int main(int argc, char* argv[])
     // Exit, chosen while another program held the store, is no failure.
     if (!StoreMessages::OpenStore(store, context.messages(), context.speech()))
         return store.isBusy() ? 0 : 1;
-    // Only a store that opened soundly is copied, and only when its data
-    // changed since the newest copy. A server's database is backed up on the server.
+    // A sound store is copied when its data changed since the newest copy; a server backs itself up.
     std::optional<StartupBackup> backup;
     if (!onServer)
         backup.emplace(store.path(), [&context](const BackupResult& result) {

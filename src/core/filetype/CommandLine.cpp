@@ -370,9 +370,13 @@ std::variant<Request, int> parseArguments()
     std::variant<ImportOptions, int> import = importOptions(parser, reading, parser.isSet(importing));
     if (const int* status = std::get_if<int>(&import))
         return *status;
-    return Request{parser.isSet(exporting), parser.isSet(yes),
-                   parser.value(parser.isSet(exporting) ? exporting : importing), parser.positionalArguments().front(),
-                   std::get<ImportOptions>(import)};
+    return Request{parser.isSet(exporting),
+                   parser.isSet(yes),
+                   parser.value(parser.isSet(exporting) ? exporting : importing),
+                   parser.positionalArguments().front(),
+                   std::get<ImportOptions>(import),
+                   QString(),
+                   false};
 }
 
 // NAME as the user window lists users: exactly, letter case included.

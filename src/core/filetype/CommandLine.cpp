@@ -314,6 +314,15 @@ int openStore(SettingsStore& store, const StoreLocation& where)
                Failed);
 }
 
+QString usage()
+{
+    return QStringLiteral("Usage: tankometer [--store WHERE] --export NAME FILE\n"
+                          "       tankometer [--store WHERE] --import NAME FILE|- [--yes] [--columns LIST]\n"
+                          "                          [--date-order dmy|mdy|ymd] [--vehicle NAME] [--sort-by-date]\n"
+                          "       tankometer --copy-store FROM TO [--replace]\n"
+                          "       tankometer [FILE]   (the windows; a .tnk FILE is offered for import)");
+}
+
 // The request, or the exit status when the arguments were answered or refused.
 std::variant<Request, int> parseArguments()
 {
@@ -338,13 +347,7 @@ std::variant<Request, int> parseArguments()
 
     // Qt's usage line names neither the program as a user types it nor the forms.
     QString helpText = parser.helpText();
-    helpText.replace(
-        0, helpText.indexOf(u'\n'),
-        QStringLiteral("Usage: tankometer [--store WHERE] --export NAME FILE\n"
-                       "       tankometer [--store WHERE] --import NAME FILE|- [--yes] [--columns LIST]\n"
-                       "                          [--date-order dmy|mdy|ymd] [--vehicle NAME] [--sort-by-date]\n"
-                       "       tankometer --copy-store FROM TO [--replace]\n"
-                       "       tankometer [FILE]   (the windows; a .tnk FILE is offered for import)"));
+    helpText.replace(0, helpText.indexOf(u'\n'), usage());
     // "-abc" is one unknown option, not three; Qt's own options are the windows'.
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     if (!parser.parse(QtOptions::withoutQtOptions(QCoreApplication::arguments())))

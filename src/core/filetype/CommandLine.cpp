@@ -18,6 +18,7 @@
 #include <QFileInfo>
 #include <QLocale>
 
+#include <algorithm>
 #include <cstdio>
 #ifdef Q_OS_WIN
 #include <io.h>
@@ -179,19 +180,9 @@ int importFillUps(Context& context, const QString& file, const ImportOptions& op
 
 bool Wanted(int argc, char* argv[])
 {
-    QByteArrayList arguments;
-    for (int i = 0; i < argc; ++i)
-        arguments << QByteArray(argv[i]);
-    const QList<int> own = QtOptions::ownArguments(arguments);
-    for (qsizetype k = 0; k < own.size(); ++k) {
-        const QByteArray& argument = arguments[own[k]];
-        // The windows take their store as the command line does.
-        if (argument == "--store")
-            ++k;
-        else if (argument.startsWith('-') && argument != "-" && !argument.startsWith("--store="))
-            return true;
-    }
-    return false;
+    const QByteArrayList words = QtOptions::ownWords(argc, argv);
+    return std::any_of(words.begin(), words.end(),
+                       [](const QByteArray& word) { return word.startsWith('-') && word != "-"; });
 }
 
 namespace

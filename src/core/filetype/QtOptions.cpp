@@ -52,6 +52,23 @@ QList<int> ownArguments(const QByteArrayList& arguments)
     return own;
 }
 
+QByteArrayList ownWords(int argc, char* argv[])
+{
+    QByteArrayList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QByteArray(argv[i]);
+    const QList<int> own = ownArguments(arguments);
+    QByteArrayList words;
+    for (qsizetype k = 0; k < own.size(); ++k) {
+        const QByteArray& argument = arguments[own[k]];
+        if (argument == "--store")
+            ++k;
+        else if (!argument.startsWith("--store="))
+            words << argument;
+    }
+    return words;
+}
+
 QStringList withoutQtOptions(const QStringList& arguments)
 {
     QByteArrayList bytes;

@@ -15,4 +15,8 @@ namespace QtOptions
 QList<int> ownArguments(const QByteArrayList& arguments);
 // The arguments without Qt's options and their values, the program's name kept.
 QStringList withoutQtOptions(const QStringList& arguments);
+// The program's own arguments, without its name, Qt's options, and the
+// store's place (--store WHERE, --store=WHERE), which the windows and the
+// command line both take: what is left says what to do.
+QByteArrayList ownWords(int argc, char* argv[]);
 } // namespace QtOptions

@@ -63,17 +63,7 @@ QString FileArgument([[maybe_unused]] int argc, [[maybe_unused]] char* argv[])
     // Windows hands the program its command line as UTF-16: the text is the name.
     return CommandLine::FileToOpen(QCoreApplication::arguments());
 #else
-    QByteArrayList arguments;
-    for (int i = 0; i < argc; ++i)
-        arguments << QByteArray(argv[i]);
-    const QList<int> own = QtOptions::ownArguments(arguments);
-    for (qsizetype k = 0; k < own.size(); ++k) {
-        const QByteArray& name = arguments[own[k]];
-        // The store's place is no file to open.
-        if (name == "--store") {
-            ++k;
-            continue;
-        }
+    for (const QByteArray& name : QtOptions::ownWords(argc, argv)) {
         if (name.startsWith('-'))
             continue;
         const QString text = QFile::decodeName(name);
